@@ -20,8 +20,8 @@ class ChartFeed {
 public:
     virtual ~ChartFeed() = default;
     virtual void addPoints(std::span<const ChartPoint> points) = 0;
-    // Removes every point of the three series (ResetAxisAndSeries).
-    virtual void resetAxisAndSeries() = 0;
+    // Removes every point of the three series, Bx, By, Bz in that order.
+    virtual void ResetAxisAndSeries() = 0;
 };
 
 }  // namespace zuva::acquisition

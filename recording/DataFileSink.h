@@ -40,10 +40,10 @@ struct SecondRecord {
 class DataFileSink {
 public:
     virtual ~DataFileSink() = default;
-    virtual void openNewDataFile(const DataFileHeaderInfo& info) = 0;
-    virtual void appendSecondRecord(const SecondRecord& record) = 0;
+    virtual void OpenNewDataFile(const DataFileHeaderInfo& info) = 0;
+    virtual void AppendSecondRecord(const SecondRecord& record) = 0;
     // The full name of the current data file; "TEST.ZUV" before the first one.
-    virtual std::string dataFileName() const = 0;
+    virtual std::string DataFileName() const = 0;
 };
 
 }  // namespace zuva::recording
