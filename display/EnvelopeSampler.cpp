@@ -1,0 +1,146 @@
+#include "display/EnvelopeSampler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace zuva::display {
+
+EnvelopeSampler::EnvelopeSampler(const SampleTimeline& timeline, double from, double to, int columns)
+    : from_(from), to_(to), columns_(std::max(columns, 1)) {
+    if (!(from < to) || !std::isfinite(from) || !std::isfinite(to)) return;
+
+    struct Visible {
+        const SampleTimeline::Run* run;
+        std::size_t begin;  // offsets within the run
+        std::size_t end;
+    };
+    std::vector<Visible> visible;
+    for (const SampleTimeline::Run& run : timeline.runs()) {
+        std::size_t b = 0;
+        std::size_t e = 0;
+        SampleTimeline::offsetsWithin(run, from, to, b, e);
+        if (b > 0) {
+            const double t = run.timeAt(b - 1);
+            if (before_ == kNone || t > beforeTime_) {
+                before_ = run.first + b - 1;
+                beforeTime_ = t;
+            }
+        }
+        if (e < run.count) {
+            const double t = run.timeAt(e);
+            if (after_ == kNone || t < afterTime_) {
+                after_ = run.first + e;
+                afterTime_ = t;
+            }
+        }
+        if (b < e) {
+            visible.push_back({&run, b, e});
+            visible_ += e - b;
+        }
+    }
+
+    showsSamples_ = visible_ <= kMostSamplesPerColumn * static_cast<std::size_t>(columns_);
+    if (showsSamples_) {
+        points_.reserve(visible_);
+        for (const Visible& v : visible) {
+            for (std::size_t i = v.begin; i < v.end; ++i) points_.push_back({v.run->timeAt(i), v.run->first + i});
+        }
+        if (visible.size() > 1) {
+            std::stable_sort(points_.begin(), points_.end(),
+                             [](const Point& a, const Point& b) { return a.time < b.time; });
+        }
+        return;
+    }
+
+    const double width = (to - from) / columns_;
+    for (const Visible& v : visible) {
+        const SampleTimeline::Run& run = *v.run;
+        auto columnOf = [&](double t) {
+            const double c = std::floor((t - from) / width);
+            return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(columns_ - 1)));
+        };
+        // The floor estimate may be one off at a column edge; the exact split below
+        // uses columnStart, so one extra column on each side settles it.
+        const int first = std::max(0, columnOf(run.timeAt(v.begin)) - 1);
+        const int last = std::min(columns_ - 1, columnOf(run.timeAt(v.end - 1)) + 1);
+        for (int c = first; c <= last; ++c) {
+            const std::size_t b = std::max(v.begin, SampleTimeline::firstOffsetAtOrAfter(run, columnStart(c)));
+            const std::size_t e = std::min(v.end, SampleTimeline::firstOffsetAtOrAfter(run, columnStart(c + 1)));
+            if (b < e) pieces_.push_back({c, run.first + b, run.first + e});
+        }
+    }
+}
+
+double EnvelopeSampler::columnStart(int column) const {
+    if (column >= columns_) return to_;
+    return from_ + (to_ - from_) * static_cast<double>(column) / static_cast<double>(columns_);
+}
+
+void EnvelopeSampler::addEdges(Trace& trace, const MinMaxPyramid& values, bool before) const {
+    const std::size_t index = before ? before_ : after_;
+    if (index == kNone || index >= values.size()) return;
+    trace.keys.push_back(before ? beforeTime_ : afterTime_);
+    trace.values.push_back(static_cast<double>(values.value(index)));
+}
+
+Trace EnvelopeSampler::trace(const MinMaxPyramid& values) const {
+    Trace out;
+    out.samples = showsSamples_;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    addEdges(out, values, true);
+
+    if (showsSamples_) {
+        out.keys.reserve(points_.size() + 2);
+        out.values.reserve(points_.size() + 2);
+        for (const Point& p : points_) {
+            if (p.index >= values.size()) continue;
+            const double v = static_cast<double>(values.value(p.index));
+            out.keys.push_back(p.time);
+            out.values.push_back(v);
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    } else {
+        std::vector<MinMaxPyramid::Range> columns(
+            static_cast<std::size_t>(columns_),
+            {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()});
+        std::vector<bool> filled(static_cast<std::size_t>(columns_), false);
+        for (const Piece& p : pieces_) {
+            if (p.end > values.size()) continue;
+            const MinMaxPyramid::Range r = values.minMax(p.begin, p.end);
+            auto& column = columns[static_cast<std::size_t>(p.column)];
+            column.min = std::min(column.min, r.min);
+            column.max = std::max(column.max, r.max);
+            filled[static_cast<std::size_t>(p.column)] = true;
+        }
+        out.keys.reserve(2 * columns.size() + 2);
+        out.values.reserve(2 * columns.size() + 2);
+        for (int c = 0; c < columns_; ++c) {
+            if (!filled[static_cast<std::size_t>(c)]) continue;
+            const auto& column = columns[static_cast<std::size_t>(c)];
+            const double middle = 0.5 * (columnStart(c) + columnStart(c + 1));
+            const double lo = static_cast<double>(column.min);
+            const double hi = static_cast<double>(column.max);
+            out.keys.push_back(middle);
+            out.values.push_back(lo);
+            if (hi != lo) {
+                out.keys.push_back(middle);
+                out.values.push_back(hi);
+            }
+            low = std::min(low, lo);
+            high = std::max(high, hi);
+        }
+    }
+
+    addEdges(out, values, false);
+    out.hasValues = low <= high;
+    if (out.hasValues) {
+        out.low = low;
+        out.high = high;
+    }
+    return out;
+}
+
+}  // namespace zuva::display

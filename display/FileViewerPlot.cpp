@@ -1,0 +1,178 @@
+#include "display/FileViewerPlot.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "display/ChartStyle.h"
+#include "display/EnvelopeSampler.h"
+
+namespace zuva::display {
+
+FileViewerPlot::FileViewerPlot(QWidget* parent) : QCustomPlot(parent) {
+    static const char* const kTitles[kComponents] = {"Bx, nT", "By, nT", "Bz, nT"};
+    setBackground(QBrush(ChartStyle::panelColour()));
+    setNotAntialiasedElements(QCP::aeAll);
+    setPlottingHint(QCP::phFastPolylines, true);
+    setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+
+    plotLayout()->clear();
+    plotLayout()->setRowSpacing(0);
+    auto* margins = new QCPMarginGroup(this);
+    for (int k = 0; k < kComponents; ++k) {
+        auto* rect = new QCPAxisRect(this, true);
+        plotLayout()->addElement(k, 0, rect);
+        rect->setBackground(Qt::NoBrush);
+        rect->axis(QCPAxis::atTop)->setVisible(false);
+        rect->axis(QCPAxis::atRight)->setVisible(false);
+        QCPAxis* time = rect->axis(QCPAxis::atBottom);
+        QCPAxis* value = rect->axis(QCPAxis::atLeft);
+        ChartStyle::styleTimeAxis(time);
+        ChartStyle::styleValueAxis(value, QString::fromLatin1(kTitles[k]), 0.0);
+        ChartStyle::reserveValueLabelArea(rect);
+        // One time axis for the three: only the lowest shows its labels.
+        time->setTickLabels(k == kComponents - 1);
+        rect->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
+        rect->setRangeDrag(Qt::Horizontal);
+        rect->setRangeZoom(Qt::Horizontal);
+        rect->setRangeDragAxes(time, nullptr);
+        rect->setRangeZoomAxes(time, nullptr);
+
+        QCPGraph* graph = addGraph(time, value);
+        graph->setPen(QPen(ChartStyle::lineColour(), 1));
+        graph->setLineStyle(QCPGraph::lsLine);
+        // The envelope is already one or two points per pixel column.
+        graph->setAdaptiveSampling(false);
+        rects_[static_cast<std::size_t>(k)] = rect;
+        graphs_[static_cast<std::size_t>(k)] = graph;
+        connect(time, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+                &FileViewerPlot::onTimeRangeChanged);
+    }
+    componentRect(0)->axis(QCPAxis::atBottom)->setRange(0.0, 1.0);
+
+    throttle_.setSingleShot(true);
+    throttle_.setInterval(kRedrawIntervalMs);
+    connect(&throttle_, &QTimer::timeout, this, &FileViewerPlot::onThrottle);
+    connect(this, &QCustomPlot::afterReplot, this, &FileViewerPlot::onAfterReplot);
+    connect(this, &QCustomPlot::mouseDoubleClick, this, &FileViewerPlot::resetView);
+}
+
+void FileViewerPlot::report(const std::string& message) const {
+    if (log_) log_(message);
+}
+
+void FileViewerPlot::appendBlock(const double* secondsOfDay, const double* bx, const double* by,
+                                 const double* bz, std::size_t n) {
+    if (n == 0) return;
+    if (secondsOfDay == nullptr || bx == nullptr || by == nullptr || bz == nullptr) {
+        report("Viewer: a block of " + std::to_string(n) + " samples came without its data and was skipped");
+        return;
+    }
+    const std::size_t skipped = data_.appendBlock(secondsOfDay, bx, by, bz, n);
+    if (skipped > 0) {
+        report("Viewer: " + std::to_string(skipped) + " sample(s) skipped: time or value not a finite number");
+    }
+    if (!throttle_.isActive()) throttle_.start();
+}
+
+void FileViewerPlot::clear() {
+    throttle_.stop();
+    data_.clear();
+    for (QCPGraph* g : graphs_) g->data()->clear();
+    following_ = true;
+    showsSamples_ = false;
+    replot(rpQueuedReplot);
+}
+
+void FileViewerPlot::onThrottle() {
+    if (following_) {
+        applyRange(wholeFile());
+    }
+    rebuildGraphs();
+    replot(rpQueuedReplot);
+}
+
+QCPRange FileViewerPlot::wholeFile() const {
+    double earliest = 0.0;
+    double latest = 0.0;
+    if (!data_.timeline().span(earliest, latest)) return QCPRange(0.0, 1.0);
+    // The view is half open, [from, to): a millisecond more keeps the last sample in it.
+    return QCPRange(earliest / kSecondsPerDay, (latest + 0.001) / kSecondsPerDay);
+}
+
+void FileViewerPlot::resetView() {
+    following_ = true;
+    applyRange(wholeFile());
+    rebuildGraphs();
+    replot(rpQueuedReplot);
+}
+
+void FileViewerPlot::setVisibleRange(const QCPRange& range) { timeAxis(0)->setRange(range); }
+
+void FileViewerPlot::zoomAround(double factor, double centre) { timeAxis(0)->scaleRange(factor, centre); }
+
+void FileViewerPlot::applyRange(QCPRange range) {
+    settingRange_ = true;
+    for (QCPAxisRect* rect : rects_) rect->axis(QCPAxis::atBottom)->setRange(range);
+    settingRange_ = false;
+}
+
+void FileViewerPlot::onTimeRangeChanged(const QCPRange& changed) {
+    if (settingRange_) return;
+    // A zoom or pan by the user (or setVisibleRange): keep the view within sane
+    // limits, bring the other two time axes along and redraw for the new range.
+    QCPRange range = changed;
+    if (!std::isfinite(range.lower) || !std::isfinite(range.upper)) range = wholeFile();
+    const double centre = range.center();
+    if (range.size() < kNarrowestSpan) range = QCPRange(centre - kNarrowestSpan / 2, centre + kNarrowestSpan / 2);
+    if (range.size() > kWidestSpan) range = QCPRange(centre - kWidestSpan / 2, centre + kWidestSpan / 2);
+    following_ = false;
+    applyRange(range);
+    rebuildGraphs();
+}
+
+int FileViewerPlot::plotColumns() const {
+    const int width = componentRect(0)->width();
+    // Before the first layout the rect has no size yet; the widget's width is close.
+    return width > 1 ? width : std::max(100, this->width() - 80);
+}
+
+void FileViewerPlot::refreshNow() { rebuildGraphs(); }
+
+void FileViewerPlot::rebuildGraphs() {
+    const QCPRange view = visibleRange();
+    columns_ = plotColumns();
+    const EnvelopeSampler sampler(data_.timeline(), view.lower * kSecondsPerDay, view.upper * kSecondsPerDay,
+                                  columns_);
+    showsSamples_ = sampler.showsSamples();
+    const bool marks = showsSamples_ && sampler.visibleSamples() > 0 &&
+                       static_cast<double>(columns_) / static_cast<double>(sampler.visibleSamples()) >=
+                           kPixelsPerSampleForMarks;
+    for (std::size_t k = 0; k < FileViewerData::kComponents; ++k) {
+        const Trace trace = sampler.trace(data_.component(k));
+        QVector<double> keys(static_cast<qsizetype>(trace.keys.size()));
+        QVector<double> values(static_cast<qsizetype>(trace.values.size()));
+        for (std::size_t i = 0; i < trace.keys.size(); ++i) {
+            keys[static_cast<qsizetype>(i)] = trace.keys[i] / kSecondsPerDay;
+            values[static_cast<qsizetype>(i)] = trace.values[i];
+        }
+        QCPGraph* graph = graphs_[k];
+        graph->setData(keys, values, true);
+        graph->setScatterStyle(marks ? QCPScatterStyle(QCPScatterStyle::ssDisc, 4)
+                                     : QCPScatterStyle(QCPScatterStyle::ssNone));
+        if (trace.hasValues) {
+            double pad = (trace.high - trace.low) * 0.05;
+            if (!(pad > 0.0)) pad = std::max(1e-3, std::fabs(trace.high) * 0.01);
+            graph->valueAxis()->setRange(trace.low - pad, trace.high + pad);
+        }
+    }
+}
+
+void FileViewerPlot::onAfterReplot() {
+    // The layout settles during a replot; a new width needs graphs for the new columns.
+    if (componentRect(0)->width() > 1 && componentRect(0)->width() != columns_ && data_.size() > 0) {
+        rebuildGraphs();
+        replot(rpQueuedReplot);
+    }
+}
+
+}  // namespace zuva::display

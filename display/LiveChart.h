@@ -1,0 +1,38 @@
+#pragma once
+
+#include <qcustomplot.h>
+
+namespace zuva::display {
+
+// One live strip chart (Chart0, Chart1 or Chart2): one red line series, automatic
+// ranges, time-of-day bottom axis "hh:mm:ss.zzz", value axis "#,##0.####" with a
+// bold title such as "Bx, nT". Redraws are queued and skipped while the chart cannot
+// be seen; a chart that missed one redraws when it is painted again.
+class LiveChart : public QCustomPlot {
+    Q_OBJECT
+public:
+    explicit LiveChart(const QString& valueTitle, QWidget* parent = nullptr);
+
+    QCPGraph* series() const { return series_; }
+    int pointCount() const { return series_->data()->size(); }
+
+    // Chart0's value axis never steps finer than 0.0001; 0 lets the axis choose freely.
+    void setMinimumValueStep(double step);
+    double minimumValueStep() const;
+
+    // Asks for one redraw once the main thread is idle; cheap to call repeatedly.
+    void requestRedraw();
+    bool redrawPending() const { return stale_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void fitRanges();
+    bool canBeSeen() const;
+
+    QCPGraph* series_ = nullptr;
+    bool stale_ = false;
+};
+
+}  // namespace zuva::display

@@ -1,0 +1,88 @@
+#include "display/LiveCharts.h"
+
+#include <cmath>
+
+namespace zuva::display {
+
+namespace {
+
+bool isPlottable(const acquisition::ChartPoint& p) {
+    return std::isfinite(p.x) && p.x >= 0.0 && p.x < 1.0 && std::isfinite(p.bx) && std::isfinite(p.by) &&
+           std::isfinite(p.bz);
+}
+
+// Deletes the point at index 0. The container keeps its points sorted by key, so the
+// first point with the smallest key is index 0; removing it only moves the start of
+// the container (QCPDataContainer's front pool), amortized O(1).
+void removeFirst(QCPGraph* series) {
+    auto data = series->data();
+    if (!data->isEmpty()) data->remove(data->constBegin()->key);
+}
+
+}  // namespace
+
+LiveCharts::LiveCharts(QWidget* chartParent, QObject* parent) : QObject(parent) {
+    static const char* const kTitles[kCharts] = {"Bx, nT", "By, nT", "Bz, nT"};
+    for (int i = 0; i < kCharts; ++i) {
+        auto* chart = new LiveChart(QString::fromLatin1(kTitles[i]), chartParent);
+        chart->setObjectName(QStringLiteral("Chart%1").arg(i));
+        charts_[static_cast<std::size_t>(i)] = chart;
+    }
+    charts_[0]->setMinimumValueStep(0.0001);
+    connect(charts_[0], &QCustomPlot::afterReplot, this, &LiveCharts::noteChart0Drawn);
+}
+
+LiveCharts::~LiveCharts() {
+    // Charts without a parent window belong to this object.
+    for (auto& chart : charts_) {
+        if (chart && chart->parent() == nullptr) delete chart.data();
+    }
+}
+
+void LiveCharts::noteChart0Drawn() { rule_.noteDrawn(charts_[0]->pointCount()); }
+
+void LiveCharts::report(const std::string& message) const {
+    if (log_) log_(message);
+}
+
+void LiveCharts::addPoints(std::span<const acquisition::ChartPoint> points) {
+    QCPGraph* const s0 = charts_[0]->series();
+    QCPGraph* const s1 = charts_[1]->series();
+    QCPGraph* const s2 = charts_[2]->series();
+    std::size_t skipped = 0;
+    for (const acquisition::ChartPoint& p : points) {
+        if (!isPlottable(p)) {
+            ++skipped;
+            continue;
+        }
+        s0->data()->add(QCPGraphData(p.x, p.bx));
+        s1->data()->add(QCPGraphData(p.x, p.by));
+        s2->data()->add(QCPGraphData(p.x, p.bz));
+        const int remove = rule_.pointsToDelete(s0->data()->size());
+        for (int i = 0; i < remove; ++i) {
+            removeFirst(s0);
+            removeFirst(s1);
+            removeFirst(s2);
+        }
+    }
+    if (skipped > 0) {
+        report("Chart: " + std::to_string(skipped) +
+               " point(s) skipped: time outside 00:00:00-23:59:59.999 or a value that is not a number");
+    }
+    for (auto& chart : charts_) chart->requestRedraw();
+}
+
+void LiveCharts::ResetAxisAndSeries() {
+    // Bx, By, Bz in that order. The last drawn index keeps its value until the next redraw.
+    for (auto& chart : charts_) chart->series()->data()->clear();
+    for (auto& chart : charts_) chart->requestRedraw();
+}
+
+void LiveCharts::setPointsOnScreen(int points) {
+    if (!rule_.setPointsOnScreen(points)) {
+        report("Chart: points on screen " + std::to_string(points) + " out of range, using " +
+               std::to_string(rule_.pointsOnScreen()));
+    }
+}
+
+}  // namespace zuva::display

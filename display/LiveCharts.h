@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "acquisition/ChartFeed.h"
+#include "display/ChartWindowRule.h"
+#include "display/LiveChart.h"
+
+namespace zuva::display {
+
+// The three live charts Chart0, Chart1, Chart2 (Bx, By, Bz) fed once per completed
+// second. Each batch appends to the three series with the window rule applied point
+// by point (ChartWindowRule) and asks for one queued redraw per chart. The last drawn
+// index of Series0 is taken from Chart0's real redraws.
+//
+// The charts are children of chartParent; the window that holds them places them.
+class LiveCharts : public QObject, public acquisition::ChartFeed {
+    Q_OBJECT
+public:
+    using LogFunction = std::function<void(const std::string&)>;
+    static constexpr int kCharts = 3;
+
+    explicit LiveCharts(QWidget* chartParent, QObject* parent = nullptr);
+    ~LiveCharts() override;
+
+    void addPoints(std::span<const acquisition::ChartPoint> points) override;
+    void ResetAxisAndSeries() override;
+
+    // PointsOnScreen: sampling rate x minutes on screen x 60.
+    void setPointsOnScreen(int points);
+    int pointsOnScreen() const { return rule_.pointsOnScreen(); }
+    int lastDrawnIndex() const { return rule_.lastDrawnIndex(); }
+
+    LiveChart* chart(int index) const { return charts_.at(static_cast<std::size_t>(index)); }
+    int pointCount(int index) const { return chart(index)->pointCount(); }
+
+    // Where skipped points and refused settings are reported; none by default.
+    void setLog(LogFunction log) { log_ = std::move(log); }
+
+private:
+    void noteChart0Drawn();
+    void report(const std::string& message) const;
+
+    std::array<QPointer<LiveChart>, kCharts> charts_;
+    ChartWindowRule rule_;
+    LogFunction log_;
+};
+
+}  // namespace zuva::display

@@ -1,0 +1,42 @@
+#include "display/StatusBarPanels.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+namespace zuva::display {
+
+StatusBarPanels::StatusBarPanels(QStatusBar* bar) {
+    static const char* const kInitial[kPanels] = {"Time", "Bx", "By", "Bz", "GPS"};
+    for (int i = 0; i < kPanels; ++i) {
+        auto* label = new QLabel(QString::fromLatin1(kInitial[i]), bar);
+        label->setObjectName(QStringLiteral("Panel%1").arg(i));
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setContentsMargins(2, 0, 2, 0);
+        label->setTextFormat(Qt::PlainText);
+        const int width = kWidths[static_cast<std::size_t>(i)];
+        if (i == kGps) {
+            label->setMinimumWidth(width);
+            bar->addWidget(label, 1);
+        } else {
+            label->setFixedWidth(width);
+            bar->addWidget(label, 0);
+        }
+        labels_[static_cast<std::size_t>(i)] = label;
+    }
+}
+
+QLabel* StatusBarPanels::panel(int index) const {
+    if (index < 0 || index >= kPanels) return nullptr;
+    return labels_[static_cast<std::size_t>(index)];
+}
+
+void StatusBarPanels::setPanelText(int index, const std::string& text) {
+    if (QLabel* label = panel(index)) label->setText(QString::fromStdString(text));
+}
+
+QString StatusBarPanels::panelText(int index) const {
+    const QLabel* label = panel(index);
+    return label != nullptr ? label->text() : QString();
+}
+
+}  // namespace zuva::display

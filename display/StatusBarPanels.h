@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <array>
+
+#include "acquisition/StatusPanels.h"
+
+class QLabel;
+class QStatusBar;
+
+namespace zuva::display {
+
+// The five panels of StatusBar1: "Time", "Bx", "By", "Bz" 100 px wide each and "GPS"
+// at least 50 px. The GPS panel takes the rest of the bar, so a long position text
+// ("GPS: <longitude> <latitude> <altitude> (<date> <time>)") stays readable instead of
+// being cut at 50 px.
+class StatusBarPanels : public acquisition::StatusPanels {
+public:
+    static constexpr int kPanels = 5;
+    static constexpr std::array<int, kPanels> kWidths{100, 100, 100, 100, 50};
+
+    explicit StatusBarPanels(QStatusBar* bar);
+
+    // Texts for an index outside 0..4 are ignored.
+    void setPanelText(int panel, const std::string& text) override;
+
+    QString panelText(int panel) const;
+    QLabel* panel(int index) const;
+
+private:
+    std::array<QPointer<QLabel>, kPanels> labels_;
+};
+
+}  // namespace zuva::display
