@@ -47,7 +47,6 @@ void MinMaxPyramid::append(const float* values, std::size_t n) {
 
 void MinMaxPyramid::rebuildFrom(std::size_t firstNewSample) {
     // Level 0 from the samples: the block holding the first new sample onwards.
-    std::size_t blockSize = kBaseBlock;
     std::size_t from = firstNewSample / kBaseBlock;
     std::size_t count = roundUp(size_, kBaseBlock) / kBaseBlock;
     if (levels_.empty()) levels_.emplace_back();
@@ -60,11 +59,12 @@ void MinMaxPyramid::rebuildFrom(std::size_t firstNewSample) {
     }
     // Each further level from the one below, until a level has at most kFanout blocks.
     for (std::size_t k = 1; levels_[k - 1].size() > kFanout; ++k) {
-        blockSize *= kFanout;
+        // A level that comes into being now is built whole, not from the new samples on.
+        const bool fresh = levels_.size() == k;
+        if (fresh) levels_.emplace_back();  // before taking references into levels_
         const auto& below = levels_[k - 1];
-        from /= kFanout;
+        from = fresh ? 0 : from / kFanout;
         count = roundUp(below.size(), kFanout) / kFanout;
-        if (levels_.size() == k) levels_.emplace_back();
         auto& level = levels_[k];
         level.resize(count);
         for (std::size_t j = from; j < count; ++j) {
