@@ -46,7 +46,8 @@ TEST(ComPortUnplugTest, AVanishedDeviceEndsTheThreadOnceAndThePortReopens) {
     pty->closeMaster();  // unplugged
     ASSERT_TRUE(queue.serveUntil([&] { return !lost.empty(); }, 2s));
     EXPECT_TRUE(port.DeviceLost());
-    EXPECT_TRUE(port.EventThread()->finished());
+    // The thread finishes right after its last hand-off has returned.
+    EXPECT_TRUE(queue.serveUntil([&] { return port.EventThread()->finished(); }, 2s));
     const auto wakeups = port.EventThread()->wakeups();
     const double cpuBefore = processCpuSeconds();
     queue.serveUntil([] { return false; }, 200ms);
