@@ -1,0 +1,84 @@
+#pragma once
+
+#include "acquisition/ChartFeed.h"
+#include "acquisition/ControlStates.h"
+#include "acquisition/ControlWord.h"
+#include "acquisition/FrameReceiver.h"
+#include "acquisition/GuardedLog.h"
+#include "acquisition/NoResponseTimer.h"
+#include "acquisition/PortIo.h"
+#include "acquisition/PortPresence.h"
+#include "acquisition/RecordDecoder.h"
+#include "acquisition/RunFlags.h"
+#include "acquisition/StatusPanels.h"
+#include "acquisition/VisualizationSwitch.h"
+#include "recording/Clock.h"
+#include "recording/DataFileSink.h"
+#include "recording/LogSink.h"
+
+namespace zuva::acquisition {
+
+// The acquisition core as the main window holds it: reception, decoding and the
+// control word wired together, with the run state they share. The run's Start and
+// Stop handlers are built on the operations below.
+class Acquisition {
+public:
+    // Everything the core is given. All must outlive the Acquisition.
+    struct Services {
+        PortIo& port;
+        NoResponseTimer& timer;
+        PortPresence& presence;
+        ControlStates& controls;
+        recording::LogSink& log;
+        const recording::Clock& clock;
+        recording::DataFileSink& dataFile;
+        ChartFeed& chart;
+        StatusPanels& panels;
+        VisualizationSwitch& visualization;
+    };
+
+    explicit Acquisition(const Services& services);
+    Acquisition(const Acquisition&) = delete;
+    Acquisition& operator=(const Acquisition&) = delete;
+
+    // The port's characters-received notification. Never throws.
+    void ComPort1RxChar(int count) { receiver_.ComPort1RxChar(count); }
+
+    // Start, before the port is opened: group sums cleared, no position request,
+    // GPS state unknown, no date, hour or time seen, warm-up from the beginning, a new
+    // data file asked for, charts cleared, the no-response timer started, the ComPort,
+    // File and Remarks menus and the Options rate box, Apply, autostart and
+    // sensitivity field disabled, both frame kinds waiting for sync, DataFrames selected.
+    void PrepareRun();
+    // Start, once the port is open: transmission on ("Config1= " logged), the byte
+    // sent, then the run is active. A refused write is thrown and leaves it inactive.
+    void StartTransmission();
+    // Stop, before the port is opened: the controls locked by PrepareRun and the gain
+    // box enabled, a new data file asked for, the run inactive (DataFrames ignored).
+    void EndRun();
+    // Stop, once the port is open: "Stop = " + the data file name logged, transmission
+    // off and the byte sent. A refused write is thrown.
+    void StopTransmission();
+    // Opening a recorded file drops an unanswered position request.
+    void ClearPositionRequest() { flags_.positionRequestPending = false; }
+
+    bool DataMode() const { return flags_.dataMode; }
+    bool PositionRequestPending() const { return flags_.positionRequestPending; }
+
+    ControlWord& controlWord() { return control_; }
+    RecordDecoder& decoder() { return decoder_; }
+    FrameReceiver& receiver() { return receiver_; }
+    const ControlWord& controlWord() const { return control_; }
+    const RecordDecoder& decoder() const { return decoder_; }
+    const FrameReceiver& receiver() const { return receiver_; }
+
+private:
+    Services services_;
+    GuardedLog log_;
+    RunFlags flags_;
+    ControlWord control_;
+    RecordDecoder decoder_;
+    FrameReceiver receiver_;
+};
+
+}  // namespace zuva::acquisition

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "acquisition/ControlStates.h"
+#include "acquisition/ControlWord.h"
+#include "acquisition/FaultReporter.h"
+#include "acquisition/FrameAssembler.h"
+#include "acquisition/FrameHandler.h"
+#include "acquisition/NoResponseTimer.h"
+#include "acquisition/PortIo.h"
+#include "acquisition/RunFlags.h"
+#include "acquisition/VisualizationSwitch.h"
+#include "recording/LogSink.h"
+
+namespace zuva::acquisition {
+
+// The characters-received handler: reads the waiting bytes, assembles DataFrames
+// (while a run is active) or the requested PositionFrame, checks sync byte and
+// checksum, hands good frames on and logs bad ones with their hexadecimal dump.
+// After a bad DataFrame it waits for a batch that begins with the sync byte.
+class FrameReceiver {
+public:
+    static constexpr std::size_t kRxBufferSize = 51200;
+    static constexpr int kBacklogLimit = 5000;
+
+    FrameReceiver(PortIo& port, FrameHandler& handler, ControlWord& control, recording::LogSink& log,
+                  NoResponseTimer& timer, VisualizationSwitch& visualization, ControlStates& controls,
+                  RunFlags& flags);
+
+    // One notification: `count` bytes are waiting. A count above the buffer size is
+    // read in parts of at most kRxBufferSize bytes, each handled as one batch. Only
+    // the bytes the port really delivered are assembled. Never throws.
+    void ComPort1RxChar(int count);
+
+    // Start of a run: partial frames dropped, both frame kinds wait for their sync byte.
+    void resetForRun();
+
+    const FrameAssembler& dataFrames() const { return data_; }
+    const FrameAssembler& positionFrames() const { return position_; }
+
+private:
+    // Returns false when the rest of the notification is to be dropped.
+    bool positionBatch(std::span<const std::uint8_t> batch);
+    void dataBatch(std::span<const std::uint8_t> batch);
+    void stopPositionTransmission();
+    void decodeData(const DataFrame& frame);
+    void decodePosition(const PositionFrame& frame);
+
+    PortIo& port_;
+    FrameHandler& handler_;
+    ControlWord& control_;
+    recording::LogSink& log_;
+    NoResponseTimer& timer_;
+    VisualizationSwitch& visualization_;
+    ControlStates& controls_;
+    RunFlags& flags_;
+
+    std::vector<std::uint8_t> rxBuffer_;
+    FrameAssembler data_{kDataFrameSize, kDataFrameSync};
+    FrameAssembler position_{kPositionFrameSize, kPositionFrameSync};
+    FaultReporter readFaults_;
+    FaultReporter writeFaults_;
+    FaultReporter decodeFaults_;
+};
+
+}  // namespace zuva::acquisition

@@ -1,0 +1,325 @@
+#include "acquisition/RecordDecoder.h"
+
+#include <algorithm>
+#include <span>
+
+#include "acquisition/FrameDump.h"
+#include "acquisition/SampleTiming.h"
+
+namespace zuva::acquisition {
+
+namespace {
+
+constexpr FrameDate kUnsetInstrumentDate{2005, 1, 11};
+
+bool isBlankOrControl(unsigned char c) { return c <= 0x20 || c == 0x7F; }
+
+// A text field of a PositionFrame: blanks and control characters at both ends are
+// removed; a control character inside (it would break the log and header lines)
+// becomes a blank.
+std::string positionText(std::span<const std::uint8_t> field) {
+    std::size_t begin = 0;
+    std::size_t end = field.size();
+    while (begin < end && isBlankOrControl(field[begin])) ++begin;
+    while (end > begin && isBlankOrControl(field[end - 1])) --end;
+    std::string text;
+    text.reserve(end - begin);
+    for (std::size_t i = begin; i < end; ++i) {
+        const auto c = static_cast<unsigned char>(field[i]);
+        text.push_back(isBlankOrControl(c) ? ' ' : static_cast<char>(c));
+    }
+    return text;
+}
+
+}  // namespace
+
+RecordDecoder::RecordDecoder(ControlWord& control, recording::LogSink& log, const recording::Clock& clock,
+                             recording::DataFileSink& dataFile, ChartFeed& chart, StatusPanels& panels,
+                             VisualizationSwitch& visualization)
+    : control_(control),
+      log_(log),
+      clock_(clock),
+      dataFile_(dataFile),
+      chart_(chart),
+      panels_(panels),
+      visualization_(visualization),
+      fileFaults_(log),
+      portFaults_(log),
+      displayFaults_(log) {}
+
+bool RecordDecoder::setAveraging(std::uint16_t averaging) {
+    if (averaging == 0 || averaging > 256 || (averaging & (averaging - 1)) != 0) return false;
+    averaging_ = averaging;
+    groupCountPerSecond_ = static_cast<std::uint8_t>(255 / averaging);
+    return true;
+}
+
+void RecordDecoder::resetForRun() {
+    groupCount_ = 0;
+    groupSums_ = {};
+    gpsState_ = kGpsUnknown;
+    timeTextSet_ = false;
+    openFailedAt_.reset();
+    // A new run reports its own data file failures.
+    fileFaults_.recovered();
+    secondsNotWritten_ = 0;
+    rotation_.resetForRun();
+}
+
+void RecordDecoder::ChooseEveryHour() {
+    rotation_.chooseEveryHour(chartTime_ ? std::optional<int>(chartTime_->hour) : std::nullopt);
+    log_.addlogfile("Open new file: Every hour");
+}
+
+void RecordDecoder::ChooseEveryMidnight() {
+    rotation_.chooseEveryMidnight();
+    log_.addlogfile("Open new file: Every midnight");
+}
+
+std::string RecordDecoder::TimeText() const { return timeTextSet_ ? timeText(time_) : std::string(); }
+
+void RecordDecoder::DecodeDataFrame(const DataFrame& frame) {
+    const auto fields = readDataFrame(frame);
+    if (!fields) {
+        // A date or time that does not exist cannot be placed in a second or on the
+        // time axis: the frame is dropped, decoding goes on with the next one.
+        log_.addlogfile("Invalid date or time: buf19=" + frameDump(frame));
+        return;
+    }
+    const DataFrameFields& f = *fields;
+    statusByte_ = f.statusByte;
+
+    // The unit echoes the gain code in force; until it agrees, the byte goes again.
+    if (f.gainCode() != control_.SentGainCode()) sendControlByte();
+
+    date_ = f.stamp.date;
+    time_ = f.stamp.time;
+    timeTextSet_ = true;
+    TimeOfDay chartTime = time_;
+    if (date_ == kUnsetInstrumentDate) {
+        // The unit's clock was never set: names, chart times and the hour check
+        // follow the PC's clock, the record keeps the instrument's time.
+        const recording::LocalDateTime pc = clock_.now();
+        chartTime = {pc.hour, pc.minute, pc.second};
+        fileDate_ = fileDateText({pc.year, pc.month, pc.day});
+        fileTime_ = fileTimeText(chartTime) + "_";
+    } else {
+        fileDate_ = fileDateText(date_);
+        fileTime_ = fileTimeText(time_);
+    }
+    chartTime_ = chartTime;
+
+    if (f.sampleIndex == 0) rotation_.countSecondStart();
+
+    if (rotation_.dateCheck(date_, time_.isMidnight())) resetCharts();
+
+    if (f.sampleIndex == 250) {
+        const std::uint8_t gps = f.gpsAvailable() ? 1 : 0;
+        if (gps != gpsState_) {
+            gpsState_ = gps;
+            log_.addlogfile((gps == 1 ? "GPS: Available. " : "GPS: Not available. ") + timeText(time_));
+        }
+    }
+
+    if (f.sampleIndex == 0 && lastIndex_ != 255 && rotation_.lostEndCheckActive()) {
+        if (lastIndex_ == 0) {
+            // The previous second ended after its first sample: it is not written. This
+            // frame is the first sample of a new second and is kept.
+            log_.addlogfile("Corrected data: " + timeText(previousTime_) + "(0) - " + timeText(time_) + "(0)");
+        } else {
+            log_.addlogfile("Corrected data: " + timeText(previousTime_) + "(" + std::to_string(lastIndex_) +
+                            "-255) = " + std::to_string(lastSample_.bx) + " " + std::to_string(lastSample_.by) +
+                            " " + std::to_string(lastSample_.bz));
+            const auto from = static_cast<std::ptrdiff_t>(lastIndex_) + 1;
+            std::fill(blockX_.begin() + from, blockX_.end(), lastSample_.bx);
+            std::fill(blockY_.begin() + from, blockY_.end(), lastSample_.by);
+            std::fill(blockZ_.begin() + from, blockZ_.end(), lastSample_.bz);
+            FinishSecond(previousTime_, previousChartTime_);
+        }
+    }
+
+    blockX_[f.sampleIndex] = f.bx;
+    blockY_[f.sampleIndex] = f.by;
+    blockZ_[f.sampleIndex] = f.bz;
+    lastIndex_ = f.sampleIndex;
+    lastSample_ = {f.bx, f.by, f.bz};
+    previousTime_ = time_;
+    previousChartTime_ = chartTime;
+
+    rotation_.hourCheck(chartTime.hour);
+    if (rotation_.fileDue()) openDataFile();
+
+    if (rotation_.recording() && f.sampleIndex == 255) {
+        FinishSecond(time_, chartTime);
+        applyPendingGain();
+    }
+}
+
+void RecordDecoder::DecodePositionFrame(const PositionFrame& frame) {
+    const std::string date = "20" + bcdDigits(frame[2]) + " " + bcdDigits(frame[3]) + " " + bcdDigits(frame[4]);
+    const std::string time = bcdDigits(frame[5]) + " " + bcdDigits(frame[6]) + " " + bcdDigits(frame[7]);
+    const std::span<const std::uint8_t> bytes(frame);
+    latitude_ = positionText(bytes.subspan(8, 10));
+    longitude_ = positionText(bytes.subspan(18, 11));
+    altitude_ = positionText(bytes.subspan(29, 7));
+    const std::string text = "GPS: " + longitude_ + " " + latitude_ + " " + altitude_ + " (" + date + " " + time + ")";
+    try {
+        panels_.setPanelText(StatusPanels::kGps, text);
+    } catch (...) {
+        displayFaults_.failed("Error: status bar not updated: " + currentErrorText(std::current_exception()));
+    }
+    log_.addlogfile(text);
+}
+
+void RecordDecoder::FinishSecond(const TimeOfDay& secondTime, const TimeOfDay& chartTime) {
+    const bool feed = visualization_.isOn();
+    const double sensitivity = sensitivity_;
+    const double gain = control_.gain();
+    int points = 0;
+    groupCount_ = 0;
+    groupSums_ = {};
+    int groupMs = 0;
+    for (int i = 0; i < 256; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const int ms = positionMillisecond(i);
+        if (averaging_ == 1) {
+            if (feed) {
+                points_[static_cast<std::size_t>(points++)] = {
+                    dayFraction(chartTime, ms), static_cast<double>(blockX_[at]) * sensitivity / gain,
+                    static_cast<double>(blockY_[at]) * sensitivity / gain,
+                    static_cast<double>(blockZ_[at]) * sensitivity / gain};
+            }
+            continue;
+        }
+        if (groupCount_ == 0) groupMs = ms;
+        ++groupCount_;
+        groupSums_.bx += blockX_[at];
+        groupSums_.by += blockY_[at];
+        groupSums_.bz += blockZ_[at];
+        if (groupCount_ == averaging_) {
+            const auto group = at / averaging_;
+            record_.bx[group] = groupSums_.bx;
+            record_.by[group] = groupSums_.by;
+            record_.bz[group] = groupSums_.bz;
+            if (feed) {
+                const double n = averaging_;
+                points_[static_cast<std::size_t>(points++)] = {
+                    dayFraction(chartTime, groupMs), static_cast<double>(groupSums_.bx) * sensitivity / gain / n,
+                    static_cast<double>(groupSums_.by) * sensitivity / gain / n,
+                    static_cast<double>(groupSums_.bz) * sensitivity / gain / n};
+            }
+            groupCount_ = 0;
+            groupSums_ = {};
+        }
+    }
+    if (feed && points > 0) feedChart(points);
+    appendRecord(secondTime);
+    showSecond(secondTime);
+}
+
+void RecordDecoder::feedChart(int count) {
+    try {
+        chart_.addPoints(std::span<const ChartPoint>(points_.data(), static_cast<std::size_t>(count)));
+        displayFaults_.recovered();
+    } catch (...) {
+        displayFaults_.failed("Error: chart points not shown: " + currentErrorText(std::current_exception()));
+    }
+}
+
+void RecordDecoder::appendRecord(const TimeOfDay& secondTime) {
+    const std::string what = timeText(secondTime);
+    if (!rotation_.HeaderWritten()) {
+        // No data file could be begun for this period: a record appended now would go
+        // into a file without header, which no reader can use.
+        ++secondsNotWritten_;
+        fileFaults_.failed("Error: second " + what + " not recorded: no data file is open");
+        return;
+    }
+    record_.statusByte = statusByte_;
+    record_.hour = static_cast<std::uint8_t>(secondTime.hour);
+    record_.minute = static_cast<std::uint8_t>(secondTime.minute);
+    record_.second = static_cast<std::uint8_t>(secondTime.second);
+    record_.tripleCount = static_cast<std::uint16_t>(256 / averaging_);
+    if (averaging_ == 1) {
+        record_.bx = blockX_;
+        record_.by = blockY_;
+        record_.bz = blockZ_;
+    }
+    try {
+        dataFile_.AppendSecondRecord(record_);
+    } catch (...) {
+        ++secondsNotWritten_;
+        fileFaults_.failed("Error: second " + what + " not recorded: " + currentErrorText(std::current_exception()));
+        return;
+    }
+    if (fileFaults_.recovered() > 0) {
+        log_.addlogfile("Recording resumed: " + std::to_string(secondsNotWritten_) + " seconds not recorded");
+        secondsNotWritten_ = 0;
+    }
+}
+
+void RecordDecoder::showSecond(const TimeOfDay& secondTime) {
+    try {
+        panels_.setPanelText(StatusPanels::kTime, "Time: " + timeText(secondTime));
+        panels_.setPanelText(StatusPanels::kBx, "Bx: " + std::to_string(blockX_[0]) + " bit");
+        panels_.setPanelText(StatusPanels::kBy, "By: " + std::to_string(blockY_[0]) + " bit");
+        panels_.setPanelText(StatusPanels::kBz, "Bz: " + std::to_string(blockZ_[0]) + " bit");
+    } catch (...) {
+        displayFaults_.failed("Error: status bar not updated: " + currentErrorText(std::current_exception()));
+    }
+}
+
+void RecordDecoder::openDataFile() {
+    // After a failure the file is tried again once a second, not on every frame.
+    if (openFailedAt_ && *openFailedAt_ == time_) return;
+    recording::DataFileHeaderInfo info;
+    info.fileDate = fileDate_;
+    info.fileTime = fileTime_;
+    info.dateText = dateText(date_);
+    info.averaging = averaging_;
+    info.samplingRateText = std::to_string(256 / averaging_);
+    info.sensitivity = sensitivity_;
+    info.gainText = control_.gainText();
+    info.longitude = longitude_;
+    info.latitude = latitude_;
+    info.altitude = altitude_;
+    try {
+        dataFile_.OpenNewDataFile(info);
+    } catch (...) {
+        openFailedAt_ = time_;
+        fileFaults_.failed("Error: new data file not begun: " + currentErrorText(std::current_exception()) +
+                           " (tried again every second)");
+        return;
+    }
+    openFailedAt_.reset();
+    rotation_.fileOpened();
+}
+
+void RecordDecoder::sendControlByte() {
+    try {
+        control_.SendControlByte();
+        portFaults_.recovered();
+    } catch (...) {
+        portFaults_.failed("Error: control byte not sent: " + currentErrorText(std::current_exception()));
+    }
+}
+
+void RecordDecoder::applyPendingGain() {
+    if (!control_.PendingGainChange()) return;
+    try {
+        control_.ApplyPendingGainChange();
+        portFaults_.recovered();
+    } catch (...) {
+        portFaults_.failed("Error: control byte not sent: " + currentErrorText(std::current_exception()));
+    }
+}
+
+void RecordDecoder::resetCharts() {
+    try {
+        chart_.ResetAxisAndSeries();
+    } catch (...) {
+        displayFaults_.failed("Error: charts not cleared: " + currentErrorText(std::current_exception()));
+    }
+}
+
+}  // namespace zuva::acquisition

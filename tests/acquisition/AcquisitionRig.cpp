@@ -1,0 +1,79 @@
+#include "AcquisitionRig.h"
+
+#include <algorithm>
+
+#include "acquisition/FrameDate.h"
+
+namespace zuva::acquisition::testing {
+
+FrameDateTime later(FrameDateTime t, long seconds) {
+    long total = t.second + 60L * (t.minute + 60L * t.hour) + seconds;
+    long days = total / 86400;
+    total %= 86400;
+    t.hour = static_cast<int>(total / 3600);
+    t.minute = static_cast<int>(total / 60 % 60);
+    t.second = static_cast<int>(total % 60);
+    for (; days > 0; --days) {
+        if (++t.day > daysInMonth(t.year, t.month)) {
+            t.day = 1;
+            if (++t.month > 12) {
+                t.month = 1;
+                ++t.year;
+            }
+        }
+    }
+    return t;
+}
+
+Stream& Stream::second(const FrameDateTime& t, int first, int last, std::uint8_t status, const SampleFn& sample) {
+    for (int i = first; i <= last; ++i) {
+        const Sample s = sample(t, i);
+        frame(encodeDataFrame(t, status, static_cast<std::uint8_t>(i), s.bx, s.by, s.bz));
+    }
+    return *this;
+}
+
+Stream& Stream::seconds(const FrameDateTime& t, int count, std::uint8_t status, const SampleFn& sample) {
+    for (int k = 0; k < count; ++k) second(later(t, k), 0, 255, status, sample);
+    return *this;
+}
+
+Stream& Stream::frame(const DataFrame& f) { return raw(f); }
+
+Stream& Stream::raw(std::span<const std::uint8_t> bytes) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+
+AcquisitionRig::AcquisitionRig() {
+    port.journal = &journal;
+    file.journal = &journal;
+    chart.journal = &journal;
+}
+
+void AcquisitionRig::start(std::uint16_t averaging, double sensitivity) {
+    acq.decoder().setAveraging(averaging);
+    acq.decoder().setSensitivity(sensitivity);
+    acq.PrepareRun();
+    acq.StartTransmission();
+    log.clear();
+    port.sent.clear();
+    journal.calls.clear();
+    chart.resets = 0;
+}
+
+void AcquisitionRig::stop() {
+    acq.EndRun();
+    acq.StopTransmission();
+}
+
+void AcquisitionRig::deliver(std::span<const std::uint8_t> bytes) {
+    port.queue(bytes);
+    acq.ComPort1RxChar(static_cast<int>(bytes.size()));
+}
+
+void AcquisitionRig::deliverInBatches(std::span<const std::uint8_t> bytes, std::size_t batch) {
+    for (std::size_t at = 0; at < bytes.size(); at += batch) deliver(bytes.subspan(at, std::min(batch, bytes.size() - at)));
+}
+
+}  // namespace zuva::acquisition::testing

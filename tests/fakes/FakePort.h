@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "acquisition/PortIo.h"
+#include "fakes/CallJournal.h"
+
+namespace zuva::fakes {
+
+// An in-memory port: tests queue the bytes the instrument sends (queue) and read
+// back every byte written (sent). maxPerRead makes reads return fewer bytes than
+// asked; failReads / failWrites make the next calls throw as the serial component does.
+class FakePort final : public acquisition::PortIo {
+public:
+    std::size_t ReadBytes(std::span<std::uint8_t> into) override;
+    void WriteByte(std::uint8_t byte) override;
+
+    void queue(std::span<const std::uint8_t> bytes) { incoming.insert(incoming.end(), bytes.begin(), bytes.end()); }
+    std::size_t waiting() const { return incoming.size() - readPos; }
+
+    std::vector<std::uint8_t> incoming;
+    std::size_t readPos = 0;
+    std::vector<std::uint8_t> sent;
+    std::size_t maxPerRead = 0;  // 0: no limit
+    std::size_t largestRequest = 0;
+    int reads = 0;
+    int failReads = 0;
+    int failWrites = 0;
+    CallJournal* journal = nullptr;
+};
+
+}  // namespace zuva::fakes
