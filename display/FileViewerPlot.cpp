@@ -47,7 +47,7 @@ FileViewerPlot::FileViewerPlot(QWidget* parent) : QCustomPlot(parent) {
         connect(time, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
                 &FileViewerPlot::onTimeRangeChanged);
     }
-    componentRect(0)->axis(QCPAxis::atBottom)->setRange(0.0, 1.0);
+    applyRange(QCPRange(0.0, 1.0));
 
     throttle_.setSingleShot(true);
     throttle_.setInterval(kRedrawIntervalMs);
