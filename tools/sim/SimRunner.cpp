@@ -1,0 +1,113 @@
+#include "tools/sim/SimRunner.h"
+
+#include <poll.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <exception>
+#include <memory>
+
+#include "tools/sim/Instrument.h"
+#include "tools/sim/Journal.h"
+#include "tools/sim/PortRegistration.h"
+#include "tools/sim/PtyLine.h"
+
+namespace zuva::sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kQueueLimit = 2 * 256 * acquisition::kDataFrameSize;  // two seconds of frames
+constexpr std::int64_t kMostSlicesAtOnce = 10 * 256;                         // catching up after a stall
+
+struct Start {
+    acquisition::FrameDateTime time;
+    std::int64_t firstSlice;  // slice within the first second (from the PC's milliseconds)
+};
+
+Start startTime(const SimOptions& options) {
+    if (options.start) return {*options.start, 0};
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    acquisition::FrameDateTime t{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                 local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};
+    if (t.year < 2000 || t.year > 2099) t.year = 2000 + (t.year % 100);
+    return {t, static_cast<std::int64_t>(now.tv_nsec) * 256 / 1000000000};
+}
+
+}  // namespace
+
+int runSimulator(const SimOptions& options, std::FILE* out, std::FILE* err, volatile std::sig_atomic_t& stop) {
+    try {
+        std::unique_ptr<Journal> journal;
+        if (!options.journal.empty()) journal = std::make_unique<Journal>(options.journal);
+        PtyLine line(kQueueLimit);
+        PortRegistration registration(options.portsDir, options.name, line.slavePath());
+        std::fprintf(out, "%s\n", registration.linkPath().c_str());
+        std::fflush(out);
+
+        const Start start = startTime(options);
+        Instrument unit(options, start.time);
+        const auto origin = Clock::now();
+        const double slicesPerSecond = 256.0 * options.rateMultiplier;
+        const auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - origin).count(); };
+        const auto sliceAt = [&](double seconds) {
+            return start.firstSlice + static_cast<std::int64_t>(std::floor(seconds * slicesPerSecond));
+        };
+        const auto sent = [&](const FrameBytes& frame) {
+            if (journal) journal->record(elapsed(), "tx", frame);
+        };
+
+        sigset_t unblocked;
+        sigemptyset(&unblocked);
+        std::int64_t next = start.firstSlice;
+        std::vector<FrameBytes> frames;
+        while (!stop) {
+            const double now = elapsed();
+            if (options.seconds > 0 && now >= options.seconds) break;
+            const std::int64_t due = sliceAt(now);
+            for (const std::uint8_t byte : line.readControl()) {
+                if (journal) journal->record(now, "rx", {byte});
+                unit.onControlByte(byte, due, frames);
+            }
+            if (unit.streaming()) {
+                next = std::max(next, due - kMostSlicesAtOnce + 1);
+                for (; next <= due; ++next) unit.onSlice(next, frames);
+            } else {
+                next = due + 1;
+            }
+            for (auto& frame : frames) line.enqueue(std::move(frame));
+            frames.clear();
+            line.flush(sent);
+
+            // Sleep until the next slice is due, input arrives, or the pty takes more.
+            double wait = 0.05;
+            if (unit.streaming()) {
+                const double nextAt = static_cast<double>(next - start.firstSlice) / slicesPerSecond;
+                wait = std::clamp(nextAt - elapsed(), 0.0, 0.05);
+            }
+            if (options.seconds > 0) wait = std::clamp(options.seconds - elapsed(), 0.0, wait);
+            const bool reader = line.hasReader();
+            pollfd p{line.masterFd(), static_cast<short>(POLLIN | (line.pending() ? POLLOUT : 0)), 0};
+            const auto ns = static_cast<long>(wait * 1e9);
+            const timespec timeout{ns / 1000000000L, ns % 1000000000L};
+            // Without a reader the master only reports its hang-up: just sleep then.
+            ppoll(reader ? &p : nullptr, reader ? 1 : 0, &timeout, &unblocked);
+        }
+        if (journal) journal->flush();
+        std::fprintf(err, "zuva-sim: %llu frames sent, %llu dropped\n", static_cast<unsigned long long>(line.sent()),
+                     static_cast<unsigned long long>(line.dropped()));
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(err, "zuva-sim: %s\n", e.what());
+        return 1;
+    }
+}
+
+}  // namespace zuva::sim
