@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "acquisition/FrameEncoder.h"
+#include "tools/sim/FieldModel.h"
+#include "tools/sim/Instrument.h"
+#include "tools/sim/InstrumentClock.h"
+#include "tools/sim/SimOptions.h"
+
+namespace zuva::sim {
+namespace {
+
+bool same(const acquisition::FrameDateTime& a, const acquisition::FrameDateTime& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute &&
+           a.second == b.second;
+}
+
+TEST(InstrumentClockTest, MovesAcrossMidnightMonthsLeapDaysAndTheCentury) {
+    struct Case {
+        acquisition::FrameDateTime start;
+        long long seconds;
+        acquisition::FrameDateTime expected;
+    };
+    const std::vector<Case> cases{
+        {{2005, 1, 11, 23, 59, 59}, 1, {2005, 1, 12, 0, 0, 0}},
+        {{2024, 2, 28, 23, 59, 59}, 1, {2024, 2, 29, 0, 0, 0}},
+        {{2023, 2, 28, 23, 59, 59}, 1, {2023, 3, 1, 0, 0, 0}},
+        {{2024, 12, 31, 23, 59, 58}, 3, {2025, 1, 1, 0, 0, 1}},
+        {{2099, 12, 31, 23, 59, 59}, 1, {2000, 1, 1, 0, 0, 0}},
+        {{2024, 6, 30, 10, 20, 30}, 86400 * 2 + 3600 + 61, {2024, 7, 2, 11, 21, 31}},
+    };
+    for (const auto& c : cases) {
+        const auto got = InstrumentClock(c.start).at(c.seconds);
+        EXPECT_TRUE(same(got, c.expected)) << got.year << "-" << got.month << "-" << got.day << " " << got.hour << ":"
+                                           << got.minute << ":" << got.second;
+    }
+}
+
+TEST(SimOptionsTest, ParsesValuesAndRefusesNonsense) {
+    const SimOptions o = parseSimOptions({"--name", "demo", "--start", "2005-01-11 23:59:58", "--rate-multiplier",
+                                          "2.5", "--bad-checksum-every", "7", "--silent", "--no-gps"});
+    EXPECT_EQ(o.name, "demo");
+    ASSERT_TRUE(o.start.has_value());
+    EXPECT_TRUE(same(*o.start, {2005, 1, 11, 23, 59, 58}));
+    EXPECT_DOUBLE_EQ(o.rateMultiplier, 2.5);
+    EXPECT_EQ(o.badChecksumEvery, 7);
+    EXPECT_TRUE(o.silent);
+    EXPECT_FALSE(o.gpsAvailable);
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--start", "2005-02-30 00:00:00"}, {"--start", "1999-01-01 00:00:00"},
+          {"--start", "2005-01-11T00:00:00"}, {"--seconds", "-1"}, {"--lose-end-count", "0"}, {"--name"},
+          {"--name", ""}}) {
+        EXPECT_THROW(parseSimOptions(bad), std::invalid_argument) << bad[0];
+    }
+}
+
+TEST(InstrumentTest, StreamsOnlyWithTransmitAndDataFramesSelected) {
+    SimOptions options;
+    Instrument unit(options, {2024, 6, 30, 10, 20, 30});
+    std::vector<FrameBytes> out;
+    unit.onSlice(0, out);
+    EXPECT_TRUE(out.empty()) << "streams after power-up";
+    unit.onControlByte(0x86, 0, out);  // transmit, calibration off, gain 100
+    unit.onSlice(257, out);
+    ASSERT_EQ(out.size(), 1u);
+    const auto& f = out[0];
+    EXPECT_EQ(f.size(), acquisition::kDataFrameSize);
+    EXPECT_EQ(f[1], 0x0A) << "gain code 2 and the GPS bit";
+    EXPECT_EQ(f[7], 0x31) << "second 31";
+    EXPECT_EQ(f[8], 1) << "sample index";
+    EXPECT_EQ(acquisition::frameChecksum(f), f[18]);
+    out.clear();
+    unit.onControlByte(0x94, 300, out);  // one PositionFrame, then no DataFrames
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].size(), acquisition::kPositionFrameSize);
+    unit.onSlice(301, out);
+    EXPECT_EQ(out.size(), 1u);
+}
+
+TEST(FieldModelTest, AxesDifferScaleWithGainAndStayWithin24Bits) {
+    const auto bx = FieldModel::count(1000, 0, 0, false);
+    const auto by = FieldModel::count(1000, 1, 0, false);
+    const auto bz = FieldModel::count(1000, 2, 0, false);
+    EXPECT_NE(bx, by);
+    EXPECT_NE(by, bz);
+    EXPECT_GT(bx, 10000);
+    EXPECT_LT(bx, 100000);
+    EXPECT_EQ(FieldModel::count(1000, 0, 1, false), bx * 10);
+    EXPECT_EQ(FieldModel::count(1000, 2, 3, false), 8388607) << "gain 1000 saturates";
+    EXPECT_GT(FieldModel::count(1000 / 256 * 256, 0, 0, true), FieldModel::count(1000 / 256 * 256, 0, 0, false) + 4000);
+}
+
+}  // namespace
+}  // namespace zuva::sim
