@@ -1,0 +1,77 @@
+#include "app/ProgramCore.h"
+
+#include <sys/resource.h>
+
+#include <string>
+#include <thread>
+
+namespace zuva::app {
+
+namespace {
+
+// Raises the scheduling priority as far as nice -10 where the system allows it; a
+// refusal (no privilege) leaves it as it was.
+void raiseProcessPriority() {
+    for (int nice = -10; nice < 0; ++nice) {
+        if (::setpriority(PRIO_PROCESS, 0, nice) == 0) return;
+    }
+}
+
+}  // namespace
+
+ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPath)
+    : formats_(recording::systemLocaleFormats()),
+      eventLog_(clock_, formats_),
+      settings_(settingsPath),
+      port_(frontend.dispatcher, eventLog_, frontend.portChooser),
+      dataFile_(eventLog_),
+      acquisition_({port_, frontend.timer, port_, controls_, eventLog_, clock_, dataFile_, frontend.chart,
+                    frontend.panels, frontend.visualization}),
+      options_(settings_, eventLog_, formats_.decimalSeparator, optionsHooks(frontend)),
+      outputDirectory_(eventLog_, [this] { dataFile_.setOutputDirectory(outputDirectory_.fieldText()); }),
+      run_(acquisition_, port_, controls_, frontend.timer, eventLog_, runHooks(frontend)),
+      lifecycle_(lifecycleServices(frontend)) {
+    port_.port().OnRxChar = [this](serial::TComPort&, int count) { acquisition_.ComPort1RxChar(count); };
+}
+
+settings::OptionsHooks ProgramCore::optionsHooks(const Frontend& frontend) {
+    settings::OptionsHooks hooks;
+    hooks.sensitivityChanged = [this](double sensitivity) { acquisition_.decoder().setSensitivity(sensitivity); };
+    hooks.averagingChanged = [this](std::uint16_t averaging, std::uint8_t) {
+        acquisition_.decoder().setAveraging(averaging);
+    };
+    hooks.pointsOnScreenChanged = frontend.pointsOnScreenChanged;
+    acquisition::ChartFeed* chart = &frontend.chart;
+    hooks.resetChartSeries = [chart] { chart->ResetAxisAndSeries(); };
+    return hooks;
+}
+
+acquisition::AcquisitionRun::Hooks ProgramCore::runHooks(const Frontend& frontend) {
+    acquisition::AcquisitionRun::Hooks hooks;
+    hooks.applySamplingRate = [this] {
+        options_.ComboBox2Change();
+        return std::stoi(std::string(options_.samplingRateText()));
+    };
+    hooks.takeOverSensitivity = [this] { options_.Edit1Change(); };
+    hooks.confirmRemark = [this, confirm = frontend.confirmRemark] {
+        if (!remarks_.empty() && confirm) confirm();
+        // The header of the run's first file carries the remark as confirmed.
+        dataFile_.setRemarksText(remarks_.text());
+    };
+    hooks.setProgress = frontend.setProgress;
+    hooks.openPort = [this] { port_.OpenPort(); };
+    return hooks;
+}
+
+ProgramLifecycle::Services ProgramCore::lifecycleServices(const Frontend& frontend) {
+    ProgramLifecycle::Services services{settings_, eventLog_, acquisition_, run_, frontend.timer,
+                                        options_,  outputDirectory_, port_};
+    services.decimalSeparator = formats_.decimalSeparator;
+    services.sleep = [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); };
+    services.raisePriority = raiseProcessPriority;
+    services.reportError = frontend.reportError;
+    services.outputDirectoryChosen = [this](const std::string& directory) { dataFile_.setOutputDirectory(directory); };
+    return services;
+}
+
+}  // namespace zuva::app

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "acquisition/Acquisition.h"
+#include "acquisition/AcquisitionRun.h"
+#include "acquisition/ChartFeed.h"
+#include "acquisition/ControlStates.h"
+#include "acquisition/NoResponseTimer.h"
+#include "acquisition/StatusPanels.h"
+#include "acquisition/VisualizationSwitch.h"
+#include "app/ProgramLifecycle.h"
+#include "app/SerialPortLink.h"
+#include "recording/DataFileWriter.h"
+#include "recording/EventLog.h"
+#include "recording/LocaleFormats.h"
+#include "recording/SystemClock.h"
+#include "serial/Dispatcher.h"
+#include "settings/OptionsModel.h"
+#include "settings/OutputDirectoryModel.h"
+#include "settings/RemarksText.h"
+#include "settings/SettingsFile.h"
+
+namespace zuva::app {
+
+// Every core object of the program, wired together: the event log, the settings
+// file, the serial port, the acquisition with its run, the data file writer and the
+// Options, output-directory and remarks state, with the start-up and shut-down
+// sequences over them. The main window and the headless recorder each own one and
+// give it what they show (charts, status bar, dialogs) and their event loop's
+// dispatcher and timer.
+class ProgramCore {
+public:
+    struct Frontend {
+        serial::Dispatcher& dispatcher;
+        acquisition::NoResponseTimer& timer;
+        acquisition::ChartFeed& chart;
+        acquisition::StatusPanels& panels;
+        acquisition::VisualizationSwitch& visualization;
+        // Shows an error to the user.
+        std::function<void(const std::string&)> reportError{};
+        // Start's Confirm dialog, shown modally when a remark is set; may be empty.
+        std::function<void()> confirmRemark{};
+        // The progress bar; may be empty.
+        std::function<void(int)> setProgress{};
+        // PointsOnScreen for the charts; may be empty.
+        std::function<void(std::int32_t)> pointsOnScreenChanged{};
+        // The port dialog of the "&ComPort" menu item; may be null.
+        serial::PortChooser* portChooser = nullptr;
+    };
+
+    // settingsPath: the settings file to use ("zuva.ini" beside the program unless
+    // given on the command line).
+    ProgramCore(const Frontend& frontend, const std::string& settingsPath);
+    ProgramCore(const ProgramCore&) = delete;
+    ProgramCore& operator=(const ProgramCore&) = delete;
+
+    void startUp() { lifecycle_.startUp(); }
+    void shutDown() { lifecycle_.shutDown(); }
+
+    // The no-response timer's expiry, for the frontend's timer to call.
+    void Timer5Timer() { run_.Timer5Timer(); }
+
+    recording::EventLog& eventLog() { return eventLog_; }
+    settings::SettingsFile& settingsFile() { return settings_; }
+    SerialPortLink& port() { return port_; }
+    acquisition::ControlStates& controls() { return controls_; }
+    recording::DataFileWriter& dataFile() { return dataFile_; }
+    acquisition::Acquisition& acquisition() { return acquisition_; }
+    acquisition::AcquisitionRun& run() { return run_; }
+    settings::OptionsModel& options() { return options_; }
+    settings::OutputDirectoryModel& outputDirectory() { return outputDirectory_; }
+    settings::RemarksText& remarks() { return remarks_; }
+    ProgramLifecycle& lifecycle() { return lifecycle_; }
+
+private:
+    settings::OptionsHooks optionsHooks(const Frontend& frontend);
+    acquisition::AcquisitionRun::Hooks runHooks(const Frontend& frontend);
+    ProgramLifecycle::Services lifecycleServices(const Frontend& frontend);
+
+    recording::LocaleFormats formats_;
+    recording::SystemClock clock_;
+    recording::EventLog eventLog_;
+    settings::SettingsFile settings_;
+    SerialPortLink port_;
+    acquisition::ControlStates controls_;
+    recording::DataFileWriter dataFile_;
+    acquisition::Acquisition acquisition_;
+    settings::RemarksText remarks_;
+    settings::OptionsModel options_;
+    settings::OutputDirectoryModel outputDirectory_;
+    acquisition::AcquisitionRun run_;
+    ProgramLifecycle lifecycle_;
+};
+
+}  // namespace zuva::app

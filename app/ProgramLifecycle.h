@@ -1,0 +1,75 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "acquisition/Acquisition.h"
+#include "acquisition/AcquisitionRun.h"
+#include "app/PortSteps.h"
+#include "recording/LogSink.h"
+#include "settings/OptionsModel.h"
+#include "settings/OutputDirectoryModel.h"
+#include "settings/SettingsFile.h"
+
+namespace zuva::app {
+
+// The program's start-up and shut-down sequences, shared by the main window and the
+// headless recorder: what the main window's, the output-directory dialog's and the
+// Options dialog's creation do, and what closing the main window does.
+//
+// Unlike a plain chain of creation handlers, one failing step never costs the
+// instrument its stop command, the port its closing or the log its last line:
+// every failure is reported through reportError and the sequence goes on.
+class ProgramLifecycle {
+public:
+    static constexpr std::chrono::milliseconds kShutdownPause{200};
+
+    struct Services {
+        settings::SettingsFile& settings;
+        recording::LogSink& log;
+        acquisition::Acquisition& acquisition;
+        acquisition::AcquisitionRun& run;
+        acquisition::NoResponseTimer& timer;
+        settings::OptionsModel& options;
+        settings::OutputDirectoryModel& outputDirectory;
+        PortSteps& port;
+        char decimalSeparator = '.';
+        // Waits; tests record the pauses instead.
+        std::function<void(std::chrono::milliseconds)> sleep{};
+        // Raises the process's scheduling priority where the system allows it.
+        std::function<void()> raisePriority{};
+        // Shows an error to the user (message box, or standard error when headless).
+        std::function<void(const std::string&)> reportError{};
+        // The output directory in force changed (handed to the data file writer).
+        std::function<void(const std::string&)> outputDirectoryChosen{};
+        // The process's current directory for the output-directory default; empty:
+        // asked of the system.
+        std::string currentDirectory{};
+    };
+
+    explicit ProgramLifecycle(Services services);
+
+    // Everything from "Program is starting up." to the automatic Start or GPS request.
+    void startUp();
+    // Closing the main window: the presence check, the six settings, the Stop and the
+    // port's closing when a port is in use, "Exit program". Never throws.
+    void shutDown();
+
+    // The gain list's change (ComboBox3Change) as the window's gain box runs it: the
+    // selection is kept for shut-down; the control word applies it (sends the byte)
+    // when a port is in use.
+    void GainBoxChange(int index);
+    // The gain list's selection, 0..3.
+    int gainIndex() const { return gainIndex_; }
+
+private:
+    void report(const std::string& message);
+    void readGain();
+    void stopInstrument();
+
+    Services s_;
+    int gainIndex_ = 0;
+};
+
+}  // namespace zuva::app

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "acquisition/PortIo.h"
+#include "app/PortSteps.h"
+#include "recording/LogSink.h"
+#include "serial/Dispatcher.h"
+#include "serial/PortChooser.h"
+#include "serial/PortSelection.h"
+#include "serial/TComPort.h"
+
+namespace zuva::app {
+
+// The serial-port component and its port selection as the acquisition and the
+// program's sequences use them: byte reads and writes, the presence check, the
+// start-up port step and opening and closing.
+class SerialPortLink final : public acquisition::PortIo, public PortSteps {
+public:
+    // chooser: the port dialog of the "&ComPort" menu item; may be null (no dialog:
+    // Cancel).
+    SerialPortLink(serial::Dispatcher& dispatcher, recording::LogSink& log, serial::PortChooser* chooser = nullptr,
+                   serial::PortLister lister = serial::PortLister{});
+
+    std::size_t ReadBytes(std::span<std::uint8_t> into) override { return port_.ReadBytes(into); }
+    // Throws EComPort 2 when the byte could not be sent in time.
+    void WriteByte(std::uint8_t byte) override;
+
+    void CheckComPort() override { selection_.CheckComPort(); }
+    std::string SelectedPort() const override;
+    void DetectComPort(const std::string& storedComPort, const std::function<void()>& afterLookup,
+                       const std::function<void()>& applyGain) override;
+    void OpenPort() override;
+    void ClosePort() override { port_.ClosePort(); }
+
+    // The "&ComPort" menu item; gpsButton is the GPS action run once a port is set.
+    void N24Click(const std::function<void()>& gpsButton);
+
+    serial::TComPort& port() { return port_; }
+
+private:
+    class CancelChooser final : public serial::PortChooser {
+    public:
+        bool choose(serial::PortChoiceModel&) override { return false; }
+    };
+
+    CancelChooser cancel_;
+    serial::TComPort port_;
+    std::function<void()> applyGain_;
+    std::function<void()> gpsButton_;
+    serial::PortSelection selection_;
+};
+
+}  // namespace zuva::app
