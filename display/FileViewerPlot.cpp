@@ -161,7 +161,7 @@ void FileViewerPlot::rebuildGraphs() {
                                      : QCPScatterStyle(QCPScatterStyle::ssNone));
         if (trace.hasValues) {
             double pad = (trace.high - trace.low) * 0.05;
-            if (!(pad > 0.0)) pad = std::max(1e-3, std::fabs(trace.high) * 0.01);
+            if (!(pad > 0.0)) pad = std::max(1e-3, std::fabs(trace.high) * 1e-5);  // a flat line
             graph->valueAxis()->setRange(trace.low - pad, trace.high + pad);
         }
     }

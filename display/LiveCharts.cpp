@@ -1,5 +1,8 @@
 #include "display/LiveCharts.h"
 
+#include "display/ChartStyle.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace zuva::display {
@@ -30,6 +33,23 @@ LiveCharts::LiveCharts(QWidget* chartParent, QObject* parent) : QObject(parent) 
     }
     charts_[0]->setMinimumValueStep(0.0001);
     connect(charts_[0], &QCustomPlot::afterReplot, this, &LiveCharts::noteChart0Drawn);
+    for (auto& chart : charts_) connect(chart, &QCustomPlot::afterReplot, this, &LiveCharts::alignValueAxes);
+}
+
+void LiveCharts::alignValueAxes() {
+    // The stacked charts share their time span; a value label wider than the 50 px area
+    // widens its chart's margin, and the others follow so that their time axes line up.
+    int widest = 0;
+    for (auto& chart : charts_) widest = std::max(widest, chart->axisRect()->margins().left());
+    for (auto& chart : charts_) {
+        QCPAxisRect* rect = chart->axisRect();
+        QMargins m = rect->minimumMargins();
+        if (m.left() < widest) {
+            m.setLeft(widest);
+            rect->setMinimumMargins(m);
+            chart->replot(QCustomPlot::rpQueuedReplot);
+        }
+    }
 }
 
 LiveCharts::~LiveCharts() {
@@ -75,6 +95,8 @@ void LiveCharts::addPoints(std::span<const acquisition::ChartPoint> points) {
 void LiveCharts::ResetAxisAndSeries() {
     // Bx, By, Bz in that order. The last drawn index keeps its value until the next redraw.
     for (auto& chart : charts_) chart->series()->data()->clear();
+    // New data may need narrower value labels: the aligned margins start afresh.
+    for (auto& chart : charts_) ChartStyle::reserveValueLabelArea(chart->axisRect());
     for (auto& chart : charts_) chart->requestRedraw();
 }
 

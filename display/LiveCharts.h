@@ -44,6 +44,7 @@ public:
 
 private:
     void noteChart0Drawn();
+    void alignValueAxes();
     void report(const std::string& message) const;
 
     std::array<QPointer<LiveChart>, kCharts> charts_;

@@ -18,7 +18,9 @@ StatusBarPanels::StatusBarPanels(QStatusBar* bar) {
             label->setMinimumWidth(width);
             bar->addWidget(label, 1);
         } else {
-            label->setFixedWidth(width);
+            // 100 px, wider only when a text would otherwise be cut ("Bz: -8388608 bit").
+            label->setMinimumWidth(width);
+            label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
             bar->addWidget(label, 0);
         }
         labels_[static_cast<std::size_t>(i)] = label;

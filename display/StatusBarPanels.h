@@ -11,8 +11,8 @@ class QStatusBar;
 
 namespace zuva::display {
 
-// The five panels of StatusBar1: "Time", "Bx", "By", "Bz" 100 px wide each and "GPS"
-// at least 50 px. The GPS panel takes the rest of the bar, so a long position text
+// The five panels of StatusBar1: "Time", "Bx", "By", "Bz" 100 px wide each (wider
+// only when the font would cut a text such as "Bz: -8388608 bit") and "GPS" at least 50 px. The GPS panel takes the rest of the bar, so a long position text
 // ("GPS: <longitude> <latitude> <altitude> (<date> <time>)") stays readable instead of
 // being cut at 50 px.
 class StatusBarPanels : public acquisition::StatusPanels {

@@ -214,6 +214,30 @@ private slots:
         QCOMPARE(QString::fromStdString(log.back()), QString("Chart: points on screen -5 out of range, using 1"));
     }
 
+    // A wide value label on one chart widens all three left margins alike, so the
+    // stacked time axes line up; a reset returns to the 50 px label area.
+    void valueAxesLineUp() {
+        QWidget window;
+        LiveCharts charts(&window);
+        for (int i = 0; i < LiveCharts::kCharts; ++i) charts.chart(i)->resize(801, 170);
+        std::vector<ChartPoint> batch;
+        for (int i = 0; i < 64; ++i) batch.push_back({0.5 + i * 1e-6, 1.0 + i, -1234567.1234 + i * 0.0003, 5.0});
+        charts.addPoints(batch);
+        for (int round = 0; round < 3; ++round) {
+            redraw(charts);
+            QCoreApplication::processEvents();
+        }
+        const int base = LiveChart("Bz, nT").axisRect()->minimumMargins().left();
+        const int left0 = charts.chart(0)->axisRect()->left();
+        // "-1,234,566.1234" needs more than the 50 px area: Chart2's short labels follow it.
+        QVERIFY(charts.chart(1)->axisRect()->margins().left() > base);
+        QCOMPARE(charts.chart(1)->axisRect()->left(), left0);
+        QCOMPARE(charts.chart(2)->axisRect()->left(), left0);
+        QVERIFY(charts.chart(2)->axisRect()->minimumMargins().left() > base);
+        charts.ResetAxisAndSeries();
+        QCOMPARE(charts.chart(2)->axisRect()->minimumMargins().left(), base);
+    }
+
     void chartSetup() {
         QWidget window;
         LiveCharts charts(&window);
