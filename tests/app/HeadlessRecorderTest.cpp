@@ -1,0 +1,298 @@
+// zuva-logger --headless recording from zuva-sim over a real pseudo-terminal, each
+// run in a private directory with its own ports directory (XDG_RUNTIME_DIR).
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "recording/SecondRecordEncoder.h"
+
+namespace zuva::app {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> readLines(const fs::path& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+int bcd(std::uint8_t b) { return (b >> 4) * 10 + (b & 0x0F); }
+
+std::int32_t sample24(const std::uint8_t* p) {
+    std::uint32_t v = p[0] | (p[1] << 8) | (static_cast<std::uint32_t>(p[2]) << 16);
+    if (v & 0x800000u) v |= 0xFF000000u;
+    return static_cast<std::int32_t>(v);
+}
+
+// One second of the instrument's stream as the simulator's journal shows it.
+struct JournalSecond {
+    int hour = 0, minute = 0, second = 0;
+    std::array<std::int32_t, 256> x{}, y{}, z{};
+    std::bitset<256> seen;
+    std::uint8_t lastStatus = 0;
+    double lastFrameAt = -1.0;  // when the frame with index 255 was sent
+    bool complete() const { return seen.all(); }
+};
+
+struct Journal {
+    std::vector<JournalSecond> seconds;
+    std::vector<std::pair<double, std::uint8_t>> received;  // control bytes
+};
+
+Journal readJournal(const fs::path& path) {
+    Journal journal;
+    for (const std::string& line : readLines(path)) {
+        std::istringstream in(line);
+        double at = 0;
+        std::string direction;
+        in >> at >> direction;
+        std::vector<std::uint8_t> bytes;
+        std::string hex;
+        while (in >> hex) bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
+        if (direction == "rx") {
+            for (auto b : bytes) journal.received.emplace_back(at, b);
+            continue;
+        }
+        if (direction != "tx" || bytes.size() != 19 || bytes[0] != 0xC1) continue;
+        const int h = bcd(bytes[5]), m = bcd(bytes[6]), s = bcd(bytes[7]);
+        if (journal.seconds.empty() || journal.seconds.back().hour != h || journal.seconds.back().minute != m ||
+            journal.seconds.back().second != s) {
+            JournalSecond fresh;
+            fresh.hour = h;
+            fresh.minute = m;
+            fresh.second = s;
+            journal.seconds.push_back(fresh);
+        }
+        JournalSecond& sec = journal.seconds.back();
+        const std::uint8_t index = bytes[8];
+        sec.x[index] = sample24(&bytes[9]);
+        sec.y[index] = sample24(&bytes[12]);
+        sec.z[index] = sample24(&bytes[15]);
+        sec.seen.set(index);
+        if (index == 255) {
+            sec.lastStatus = bytes[1];
+            sec.lastFrameAt = at;
+        }
+    }
+    return journal;
+}
+
+// The record the logger must have written for a second at a rate.
+std::vector<std::uint8_t> expectedRecord(const JournalSecond& sec, int rate) {
+    recording::SecondRecord record;
+    record.statusByte = sec.lastStatus;
+    record.hour = static_cast<std::uint8_t>(sec.hour);
+    record.minute = static_cast<std::uint8_t>(sec.minute);
+    record.second = static_cast<std::uint8_t>(sec.second);
+    record.tripleCount = static_cast<std::uint16_t>(rate);
+    const int averaging = 256 / rate;
+    for (int g = 0; g < rate; ++g) {
+        for (int k = 0; k < averaging; ++k) {
+            const auto i = static_cast<std::size_t>(g * averaging + k);
+            record.bx[static_cast<std::size_t>(g)] += sec.x[i];
+            record.by[static_cast<std::size_t>(g)] += sec.y[i];
+            record.bz[static_cast<std::size_t>(g)] += sec.z[i];
+        }
+    }
+    std::vector<std::uint8_t> bytes(recording::SecondRecordEncoder::recordSize(record.tripleCount));
+    recording::SecondRecordEncoder::encode(record, bytes);
+    return bytes;
+}
+
+// "Header length: N" of zuva-file info.
+long headerLength(const fs::path& file) {
+    const std::string command = std::string(ZUVA_BIN_DIR "/zuva-file info '") + file.string() + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return -1;
+    char line[512];
+    long length = -1;
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        std::sscanf(line, "Header length: %ld", &length);
+    }
+    ::pclose(pipe);
+    return length;
+}
+
+// The message of an event-log line: what follows the first ": " after date and time.
+std::string messageOf(const std::string& line) {
+    const auto colon = line.find(": ");
+    return colon == std::string::npos ? line : line.substr(colon + 2);
+}
+
+struct RateCase {
+    int rateIndex;
+    int rate;
+};
+
+class HeadlessRecorder : public ::testing::TestWithParam<RateCase> {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        fs::create_directory(dir / "data");
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!HasFailure()) fs::remove_all(dir, ec);
+    }
+    fs::path dir;
+};
+
+TEST_P(HeadlessRecorder, RecordsEverySecondUntilSigtermAndShutsDownCleanly) {
+    const RateCase c = GetParam();
+    const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + dir.string()};
+    const fs::path journalPath = dir / "journal.txt";
+    testing::ChildProcess sim(ZUVA_BIN_DIR "/zuva-sim", {"--name", "e2e", "--journal", journalPath.string()},
+                              dir.string(), env, (dir / "sim.out").string(), (dir / "sim.err").string());
+    std::string port;
+    for (int i = 0; i < 200 && port.empty(); ++i) {
+        std::this_thread::sleep_for(25ms);
+        const auto lines = readLines(dir / "sim.out");
+        if (!lines.empty()) port = lines.front();
+    }
+    ASSERT_FALSE(port.empty()) << readFile(dir / "sim.err");
+    EXPECT_EQ(port, (dir / "zuva-ports" / "e2e").string());
+
+    const fs::path ini = dir / "zuva.ini";
+    std::ofstream(ini) << "[Config]\nComPort=" << port << "\nGain=0\nsensitivity=2,393E-5\nSamplingRate="
+                       << c.rateIndex << "\nStart=Yes\nOutputDirectory=" << (dir / "data").string() << "\n";
+
+    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--headless", "--config", ini.string()},
+                                 dir.string(), env, (dir / "logger.out").string(), (dir / "logger.err").string());
+    std::this_thread::sleep_for(11s);
+    ASSERT_TRUE(logger.running()) << readFile(dir / "logger.err");
+    logger.signal(SIGTERM);
+    ASSERT_EQ(logger.wait(10s), 0) << readFile(dir / "logger.err");
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.wait(5s), 0);
+
+    const Journal journal = readJournal(journalPath);
+    ASSERT_GE(journal.received.size(), 3u);
+    // Gain, Start, then Stop last.
+    EXPECT_EQ(journal.received[0].second, 0x04);
+    EXPECT_EQ(journal.received[1].second, 0x84);
+    EXPECT_EQ(journal.received.back().second, 0x04);
+    const double stoppedAt = journal.received.back().first;
+
+    // Every data file, in name order, and their records.
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(dir / "data")) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    ASSERT_FALSE(files.empty());
+    const std::size_t recordSize = recording::SecondRecordEncoder::recordSize(static_cast<std::size_t>(c.rate));
+    std::vector<std::vector<std::uint8_t>> records;
+    for (const fs::path& file : files) {
+        const long header = headerLength(file);
+        ASSERT_GT(header, 0) << file;
+        const std::string bytes = readFile(file);
+        ASSERT_EQ((bytes.size() - static_cast<std::size_t>(header)) % recordSize, 0u) << "partial record in " << file;
+        for (std::size_t at = static_cast<std::size_t>(header); at < bytes.size(); at += recordSize) {
+            records.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                 bytes.begin() + static_cast<std::ptrdiff_t>(at + recordSize));
+        }
+    }
+    ASSERT_GE(records.size(), 7u);
+
+    // The first record's second in the stream; from there every second, byte for byte.
+    const auto& first = records.front();
+    auto start = std::find_if(journal.seconds.begin(), journal.seconds.end(), [&](const JournalSecond& s) {
+        return s.hour == first[1] && s.minute == first[2] && s.second == first[3];
+    });
+    ASSERT_NE(start, journal.seconds.end());
+    const std::size_t firstIndex = static_cast<std::size_t>(start - journal.seconds.begin());
+    ASSERT_LE(firstIndex + records.size(), journal.seconds.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const JournalSecond& sec = journal.seconds[firstIndex + i];
+        ASSERT_TRUE(sec.complete()) << i;
+        EXPECT_EQ(records[i], expectedRecord(sec, c.rate)) << "record " << i << " at " << sec.hour << ":"
+                                                           << sec.minute << ":" << sec.second;
+    }
+
+    // The last record is the last second completed before Stop; only a second whose
+    // last frame was still on the line when Stop came may be missing.
+    std::size_t lastComplete = 0;
+    for (std::size_t i = 0; i < journal.seconds.size(); ++i) {
+        if (journal.seconds[i].complete() && journal.seconds[i].lastFrameAt < stoppedAt) lastComplete = i;
+    }
+    const std::size_t lastRecorded = firstIndex + records.size() - 1;
+    if (lastRecorded + 1 == lastComplete) {
+        EXPECT_GT(journal.seconds[lastComplete].lastFrameAt, stoppedAt - 0.6);
+    } else {
+        EXPECT_EQ(lastRecorded, lastComplete);
+    }
+
+    // One status line per recorded second.
+    const auto out = readLines(dir / "logger.out");
+    EXPECT_EQ(out.size(), records.size());
+    if (!out.empty()) {
+        EXPECT_NE(out.back().find(files.back().string()), std::string::npos) << out.back();
+    }
+
+    // The event log, in order.
+    std::vector<std::string> log;
+    for (const auto& line : readLines(dir / "zuva.log")) log.push_back(messageOf(line));
+    ASSERT_GE(log.size(), 7u);
+    const std::vector<std::string> expectedStart{"Program is starting up.", "ComPort detected: " + port,
+                                                 "Amplification: 1", "Sampling rate: " + std::to_string(c.rate),
+                                                 "Config1= 10000100"};
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 5), expectedStart);
+    EXPECT_EQ(log[log.size() - 2], "Stop = " + files.back().string());
+    EXPECT_EQ(log.back(), "Exit program");
+    EXPECT_NE(std::find(log.begin(), log.end(), "Start= " + files.front().string()), log.end());
+    for (const auto& message : log) {
+        EXPECT_EQ(message.find("System does not respond"), std::string::npos) << message;
+        EXPECT_EQ(message.find("Error"), std::string::npos) << message;
+    }
+
+    // Shut-down wrote the six keys back.
+    const std::string settings = readFile(ini);
+    EXPECT_NE(settings.find("\nComPort=" + port + "\n"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\nSamplingRate=" + std::to_string(c.rateIndex) + "\n"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\nStart=Yes\n"), std::string::npos) << settings;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, HeadlessRecorder, ::testing::Values(RateCase{6, 64}, RateCase{8, 256}),
+                         [](const ::testing::TestParamInfo<RateCase>& row) {
+                             return std::to_string(row.param.rate) + "Hz";
+                         });
+
+TEST(HeadlessRecorderArguments, WithoutHeadlessTheProgramSaysSoAndFails) {
+    const fs::path dir = fs::temp_directory_path();
+    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {}, dir.string(), {},
+                                 "/dev/null", (dir / "zuva-logger-nowindow.err").string());
+    EXPECT_EQ(logger.wait(10s), 3);
+    EXPECT_EQ(readFile(dir / "zuva-logger-nowindow.err"),
+              "zuva-logger: the main window is not available in this build; use --headless\n");
+}
+
+}  // namespace
+}  // namespace zuva::app
