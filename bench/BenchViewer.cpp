@@ -1,0 +1,206 @@
+// The viewer plot with a generated 256 Hz day (22,118,400 samples per component,
+// generated in memory block by block, as the file loader hands them) and the live
+// charts at 256 Hz with one minute on screen. Runs offscreen.
+//
+// Figures to compare within one run:
+//  - ViewerLoadAndFirstDraw vs BaselineConvertDay: storing the day in the viewer and
+//    drawing it once, against a bare loop that converts the same samples into plain
+//    arrays (goal: within 2x);
+//  - ViewerRedraw/WholeDay and /OneMinute: one redraw after a zoom or pan;
+//  - bytes_per_triple of the viewer against the data file's 12 + 4/256;
+//  - LiveChartsSecond: CPU time per recorded second, feed and redraw of the three
+//    charts, against LiveChartsEmptyRedraw (the same redraw with no points).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QWidget>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/FileViewerPlot.h"
+#include "display/LiveCharts.h"
+
+namespace {
+
+constexpr int kRate = 256;
+constexpr int kSecondsPerDay = 86400;
+constexpr std::size_t kSamplesPerDay = std::size_t{kRate} * kSecondsPerDay;
+
+// One second of samples of a slowly wandering field with noise, as nT.
+struct Generator {
+    std::uint32_t state = 12345;
+    double bx = 20000, by = -3000, bz = 45000;
+    std::vector<double> t = std::vector<double>(kRate), x = t, y = t, z = t;
+
+    void second(int s) {
+        for (int i = 0; i < kRate; ++i) {
+            state = state * 1664525u + 1013904223u;
+            const double noise = static_cast<double>(state >> 8) / 16777216.0 - 0.5;
+            bx += noise * 0.02;
+            by -= noise * 0.01;
+            bz += noise * 0.03;
+            const auto k = static_cast<std::size_t>(i);
+            t[k] = s + static_cast<double>(i) / kRate;
+            x[k] = bx;
+            y[k] = by;
+            z[k] = bz;
+        }
+    }
+};
+
+long statusKilobytes(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string prefix = std::string(key) + ":";
+    while (std::getline(status, line)) {
+        if (line.rfind(prefix, 0) == 0) return std::atol(line.c_str() + prefix.size());
+    }
+    return 0;
+}
+
+std::unique_ptr<zuva::display::FileViewerPlot> g_viewer;
+
+zuva::display::FileViewerPlot& loadedViewer() {
+    if (!g_viewer) {
+        g_viewer = std::make_unique<zuva::display::FileViewerPlot>();
+        g_viewer->resize(843, 520);
+        g_viewer->show();
+        Generator gen;
+        for (int s = 0; s < kSecondsPerDay; ++s) {
+            gen.second(s);
+            g_viewer->appendBlock(gen.t.data(), gen.x.data(), gen.y.data(), gen.z.data(), kRate);
+        }
+        g_viewer->resetView();
+        g_viewer->replot();
+    }
+    return *g_viewer;
+}
+
+// Runs first, before the process holds any other large allocation, so that its peak
+// resident size is its own.
+void ViewerLoadAndFirstDraw(benchmark::State& state) {
+    for (auto _ : state) {
+        g_viewer.reset();
+        const long rssBefore = statusKilobytes("VmRSS");
+        zuva::display::FileViewerPlot& viewer = loadedViewer();
+        benchmark::DoNotOptimize(viewer.componentGraph(0)->dataCount());
+        const double n = static_cast<double>(viewer.samples().size());
+        state.counters["bytes_per_triple"] = static_cast<double>(viewer.samples().memoryBytes()) / n;
+        state.counters["peak_rss_bytes_per_triple"] =
+            static_cast<double>(statusKilobytes("VmHWM") - rssBefore) * 1024.0 / n;
+        state.counters["file_bytes_per_triple"] = 12.0 + 4.0 / kRate;
+        state.counters["samples"] = n;
+    }
+}
+BENCHMARK(ViewerLoadAndFirstDraw)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BaselineConvertDay(benchmark::State& state) {
+    for (auto _ : state) {
+        std::vector<double> t;
+        std::vector<float> x, y, z;
+        t.reserve(kSamplesPerDay);
+        x.reserve(kSamplesPerDay);
+        y.reserve(kSamplesPerDay);
+        z.reserve(kSamplesPerDay);
+        Generator gen;
+        for (int s = 0; s < kSecondsPerDay; ++s) {
+            gen.second(s);
+            for (int i = 0; i < kRate; ++i) {
+                const auto k = static_cast<std::size_t>(i);
+                t.push_back(gen.t[k]);
+                x.push_back(static_cast<float>(gen.x[k]));
+                y.push_back(static_cast<float>(gen.y[k]));
+                z.push_back(static_cast<float>(gen.z[k]));
+            }
+        }
+        benchmark::DoNotOptimize(x.data());
+        benchmark::DoNotOptimize(t.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BaselineConvertDay)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+void ViewerRedraw(benchmark::State& state) {
+    zuva::display::FileViewerPlot& viewer = loadedViewer();
+    const double seconds = static_cast<double>(state.range(0));
+    const double from = 43200.0 / kSecondsPerDay;
+    if (seconds >= kSecondsPerDay) {
+        viewer.resetView();
+    } else {
+        viewer.setVisibleRange(QCPRange(from, from + seconds / kSecondsPerDay));
+    }
+    for (auto _ : state) {
+        viewer.refreshNow();
+        viewer.replot();
+    }
+    state.counters["points_per_graph"] = viewer.componentGraph(0)->dataCount();
+}
+BENCHMARK(ViewerRedraw)->Arg(kSecondsPerDay)->Arg(60)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void ViewerRelease(benchmark::State& state) {
+    for (auto _ : state) g_viewer.reset();
+}
+BENCHMARK(ViewerRelease)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+struct LiveSetup {
+    QWidget window;
+    zuva::display::LiveCharts charts{&window};
+    int second = 36000;
+
+    LiveSetup() {
+        for (int i = 0; i < 3; ++i) charts.chart(i)->setGeometry(16, 64 + 176 * i, 801, 170);
+        window.resize(843, 722);
+        window.show();
+        charts.setPointsOnScreen(kRate * 60);
+    }
+    void feed() {
+        std::vector<zuva::acquisition::ChartPoint> batch(kRate);
+        for (int i = 0; i < kRate; ++i) {
+            const double x = (second + static_cast<double>(i) / kRate) / kSecondsPerDay;
+            batch[static_cast<std::size_t>(i)] = {x, 20000 + std::sin(x * 1e4), -3000 + std::cos(x * 3e4),
+                                                  45000 + 0.001 * i};
+        }
+        ++second;
+        charts.addPoints(batch);
+    }
+    void redraw() {
+        for (int i = 0; i < 3; ++i) charts.chart(i)->replot();
+    }
+};
+
+void LiveChartsSecond(benchmark::State& state) {
+    LiveSetup live;
+    for (int s = 0; s < 70; ++s) {  // a full window first
+        live.feed();
+        live.redraw();
+    }
+    for (auto _ : state) {
+        live.feed();
+        live.redraw();
+    }
+    state.counters["points_per_series"] = live.charts.pointCount(0);
+}
+BENCHMARK(LiveChartsSecond)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+void LiveChartsEmptyRedraw(benchmark::State& state) {
+    LiveSetup live;
+    for (auto _ : state) live.redraw();
+}
+BENCHMARK(LiveChartsEmptyRedraw)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
