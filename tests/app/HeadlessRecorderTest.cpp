@@ -285,6 +285,32 @@ INSTANTIATE_TEST_SUITE_P(Rates, HeadlessRecorder, ::testing::Values(RateCase{6, 
                              return std::to_string(row.param.rate) + "Hz";
                          });
 
+TEST(HeadlessRecorderArguments, SigintWithoutPortWritesTheSixKeysAndEndsTheLog) {
+    std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path dir = pattern;
+    const fs::path ini = dir / "settings" / "zuva.ini";
+    fs::create_directory(dir / "settings");
+    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--headless", "--config", ini.string()},
+                                 dir.string(), {"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C"},
+                                 (dir / "logger.out").string(), (dir / "logger.err").string());
+    for (int i = 0; i < 400 && readLines(dir / "zuva.log").size() < 2; ++i) std::this_thread::sleep_for(10ms);
+    // Give the event loop time to run, then interrupt as Ctrl-C does.
+    std::this_thread::sleep_for(300ms);
+    logger.signal(SIGINT);
+    ASSERT_EQ(logger.wait(10s), 0) << readFile(dir / "logger.err");
+
+    std::vector<std::string> log;
+    for (const auto& line : readLines(dir / "zuva.log")) log.push_back(messageOf(line));
+    EXPECT_EQ(log, (std::vector<std::string>{"Program is starting up.", "Error: ComPort not available!",
+                                             "Error:  Comport!", "Exit program"}));
+    EXPECT_EQ(readFile(ini), "[Config]\nsensitivity=2.393E-5\nSamplingRate=6\nOutputDirectory=" + dir.string() +
+                                 "\nComPort=COM99\nGain=0\nStart=Not\n");
+    EXPECT_EQ(readFile(dir / "logger.out"), "");
+    std::error_code ec;
+    if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
+}
+
 TEST(HeadlessRecorderArguments, WithoutHeadlessTheProgramSaysSoAndFails) {
     const fs::path dir = fs::temp_directory_path();
     testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {}, dir.string(), {},
