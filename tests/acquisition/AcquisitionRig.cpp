@@ -76,4 +76,12 @@ void AcquisitionRig::deliverInBatches(std::span<const std::uint8_t> bytes, std::
     for (std::size_t at = 0; at < bytes.size(); at += batch) deliver(bytes.subspan(at, std::min(batch, bytes.size() - at)));
 }
 
+std::vector<std::string> AcquisitionRig::notableLog() const {
+    std::vector<std::string> lines;
+    for (const std::string& l : log.lines) {
+        if (l.rfind("GPS: Available. ", 0) != 0 && l.rfind("GPS: Not available. ", 0) != 0) lines.push_back(l);
+    }
+    return lines;
+}
+
 }  // namespace zuva::acquisition::testing

@@ -82,9 +82,13 @@ struct AcquisitionRig {
     void stop();
     // One notification delivering `bytes`.
     void deliver(std::span<const std::uint8_t> bytes);
-    void deliver(const Stream& s) { deliver(s.bytes()); }
+    // A stream in notifications of 256 bytes, as the port hands them over at full rate.
+    void deliver(const Stream& s) { deliverInBatches(s.bytes(), 256); }
     // The bytes delivered in notifications of `batch` bytes each.
     void deliverInBatches(std::span<const std::uint8_t> bytes, std::size_t batch);
+    // The log without the GPS availability lines, which the first index-250 frame of
+    // every run writes.
+    std::vector<std::string> notableLog() const;
 };
 
 }  // namespace zuva::acquisition::testing

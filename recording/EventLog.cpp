@@ -1,0 +1,106 @@
+#include "recording/EventLog.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+namespace zuva::recording {
+
+namespace {
+
+// Days since 1970-01-01 of a Gregorian date (for the week day strftime may need).
+long daysFromCivil(int year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const long era = (year >= 0 ? year : year - 399) / 400;
+    const long yearOfEra = year - era * 400;
+    const long dayOfYear = (153L * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+std::tm toTm(const LocalDateTime& t) {
+    std::tm tm{};
+    tm.tm_year = t.year - 1900;
+    tm.tm_mon = t.month - 1;
+    tm.tm_mday = t.day;
+    tm.tm_hour = t.hour;
+    tm.tm_min = t.minute;
+    tm.tm_sec = t.second;
+    const long days = daysFromCivil(t.year, t.month, t.day);
+    tm.tm_wday = static_cast<int>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
+    tm.tm_yday = static_cast<int>(days - daysFromCivil(t.year, 1, 1));
+    tm.tm_isdst = -1;
+    return tm;
+}
+
+std::string formatTime(const std::string& pattern, const std::tm& tm) {
+    if (pattern.empty()) return {};
+    std::vector<char> buffer(64);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        const std::size_t n = std::strftime(buffer.data(), buffer.size(), pattern.c_str(), &tm);
+        if (n > 0) return std::string(buffer.data(), n);
+        buffer.resize(buffer.size() * 4);
+    }
+    return {};  // a pattern that yields nothing (e.g. only "%p" in a locale without AM/PM)
+}
+
+}  // namespace
+
+EventLog::EventLog(const Clock& clock, LocaleFormats formats) : clock_(clock), formats_(std::move(formats)) {}
+
+std::string EventLog::formatLine(const std::string& message) const {
+    const std::tm tm = toTm(clock_.now());
+    return formatTime(formats_.shortDateFormat, tm) + " " + formatTime(formats_.longTimeFormat, tm) + ": " + message;
+}
+
+int EventLog::appendToFile(const std::string& line) {
+    const int fd = ::open(kFileName, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return errno;
+    const std::string text = line + "\r\n";
+    std::size_t done = 0;
+    int error = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = errno;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
+    return error;
+}
+
+void EventLog::addlogfile(const std::string& message) {
+    const std::string line = formatLine(message);
+    const int error = appendToFile(line);
+    show(line);
+    if (error == 0) {
+        failing_ = false;
+        return;
+    }
+    if (!failing_) {
+        failing_ = true;
+        show(formatLine("Error: the log file " + std::string(kFileName) + " cannot be written: " +
+                        std::strerror(error) + " (I/O error " + std::to_string(error) + ")"));
+    }
+}
+
+void EventLog::show(const std::string& line) {
+    if (lines_.size() >= kLinesShown) lines_.pop_front();
+    editText_ = line;
+    lines_.push_back(line);
+    if (!onChanged_) return;
+    try {
+        onChanged_();
+    } catch (...) {
+        // A window that fails to show the list must not stop the one who logs.
+    }
+}
+
+}  // namespace zuva::recording
