@@ -1,5 +1,6 @@
 #include "serial/dialogs/TComSetupFrm.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -41,6 +42,7 @@ TComSetupFrm::TComSetupFrm(QWidget* parent) : QDialog(parent) {
     // activated fires for the user's pick only, not for the preselection.
     connect(Combo1, &QComboBox::activated, this, [this](int index) {
         if (model_ != nullptr) model_->Pick(index);
+        Combo1->setToolTip(Combo1->currentText());
     });
 }
 
@@ -50,6 +52,9 @@ void TComSetupFrm::load(PortChoiceModel& model) {
     Combo1->clear();
     for (const std::string& name : model.Names()) Combo1->addItem(QString::fromStdString(name));
     Combo1->setCurrentIndex(model.SelectedIndex());
+    // Device paths are longer than the list is wide: the open list shows them whole.
+    Combo1->view()->setMinimumWidth(Combo1->view()->sizeHintForColumn(0) + 24);
+    Combo1->setToolTip(Combo1->currentText());
 }
 
 bool TComSetupFrm::choose(PortChoiceModel& model) {

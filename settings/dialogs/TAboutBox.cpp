@@ -25,22 +25,23 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     outer->addWidget(panel);
 
     auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(8, 6, 8, 6);
-    grid->setVerticalSpacing(2);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setVerticalSpacing(1);
     ProgramIcon = new QLabel(panel);
     ProgramIcon->setFixedSize(32, 32);
     const QIcon icon = QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon)
                                                            : QApplication::windowIcon();
     ProgramIcon->setPixmap(icon.pixmap(32, 32));
-    grid->addWidget(ProgramIcon, 0, 0, 2, 1, Qt::AlignTop);
+    grid->addWidget(ProgramIcon, 0, 0, Qt::AlignVCenter);
 
     ProductName = new QLabel(QString::fromLatin1(kProductName), panel);
     QFont bold = ProductName->font();
     bold.setBold(true);
     ProductName->setFont(bold);
-    grid->addWidget(ProductName, 0, 1);
+    grid->addWidget(ProductName, 0, 1, Qt::AlignVCenter);
+    // The version and the address take the whole width of the small box.
     Version = new QLabel(QStringLiteral("Version"), panel);
-    grid->addWidget(Version, 1, 1);
+    grid->addWidget(Version, 1, 0, 1, 2, Qt::AlignHCenter);
     Address = new QLabel(QString::fromLatin1(kAddressText), panel);
     QPalette palette = Address->palette();
     palette.setColor(QPalette::WindowText, Qt::blue);

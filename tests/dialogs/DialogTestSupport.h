@@ -56,6 +56,8 @@ inline void userPicks(QComboBox* combo, int index) {
 
 // Saves what the widget shows, to look at, and says whether there was anything.
 inline bool saveScreenshot(QWidget& widget, const QString& path) {
+    // Pending layout requests first, as the event loop would run them before painting.
+    QApplication::processEvents();
     const QPixmap pixmap = widget.grab();
     return !pixmap.isNull() && pixmap.save(path);
 }
