@@ -1,4 +1,5 @@
 #include "settings/dialogs/TSelectDir.h"
+#include "settings/dialogs/ButtonRow.h"
 
 #include <stdexcept>
 #include <utility>
@@ -60,14 +61,7 @@ TSelectDir::TSelectDir(OutputDirectoryModel& model, std::vector<std::string> vol
     Button1->setObjectName(QStringLiteral("Button1"));
     Button2 = new QPushButton(QStringLiteral("Exit"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* button : {Button1, Button2}) {
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-        buttons->addStretch();
-    }
-    layout->addLayout(buttons);
+    layout->addLayout(makeButtonRow({Button1, Button2}));
 
     connect(DirectoryListBox1, &QTreeView::clicked, this,
             [this](const QModelIndex& index) { DirectoryListBox1Click(directories->filePath(index)); });

@@ -1,4 +1,5 @@
 #include "settings/dialogs/Tconfirm.h"
+#include "settings/dialogs/ButtonRow.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -43,14 +44,7 @@ Tconfirm::Tconfirm(ConfirmModel& model, QWidget* parent) : QDialog(parent), mode
     Button1->setObjectName(QStringLiteral("Button1"));
     Button2 = new QPushButton(QStringLiteral("Clear"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* button : {Button1, Button2}) {
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-        buttons->addStretch();
-    }
-    layout->addLayout(buttons);
+    layout->addLayout(makeButtonRow({Button1, Button2}));
 
     connect(Edit2, &QLineEdit::textEdited, this,
             [this](const QString& text) { forward([this, text] { model_.setFieldText(text.toStdString()); }); });
