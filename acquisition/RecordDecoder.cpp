@@ -67,14 +67,20 @@ void RecordDecoder::resetForRun() {
 }
 
 void RecordDecoder::ChooseEveryHour() {
-    rotation_.chooseEveryHour(chartTime_ ? std::optional<int>(chartTime_->hour) : std::nullopt);
+    followEveryHour();
     log_.addlogfile("Open new file: Every hour");
 }
 
 void RecordDecoder::ChooseEveryMidnight() {
-    rotation_.chooseEveryMidnight();
+    followEveryMidnight();
     log_.addlogfile("Open new file: Every midnight");
 }
+
+void RecordDecoder::followEveryHour() {
+    rotation_.chooseEveryHour(chartTime_ ? std::optional<int>(chartTime_->hour) : std::nullopt);
+}
+
+void RecordDecoder::followEveryMidnight() { rotation_.chooseEveryMidnight(); }
 
 std::string RecordDecoder::TimeText() const { return timeTextSet_ ? timeText(time_) : std::string(); }
 

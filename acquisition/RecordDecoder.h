@@ -55,6 +55,9 @@ public:
     // The two choices of when to begin a new data file, with their log lines.
     void ChooseEveryHour();
     void ChooseEveryMidnight();
+    // The same choices without a log line, for a chooser that logs them itself.
+    void followEveryHour();
+    void followEveryMidnight();
 
     const FileRotation& rotation() const { return rotation_; }
     // TimeText of the last decoded DataFrame ("HH MM SS"), empty after Start.

@@ -28,10 +28,19 @@ ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPa
       acquisition_({port_, frontend.timer, port_, controls_, eventLog_, clock_, dataFile_, frontend.chart,
                     frontend.panels, frontend.visualization}),
       options_(settings_, eventLog_, formats_.decimalSeparator, optionsHooks(frontend)),
-      outputDirectory_(eventLog_, [this] { dataFile_.setOutputDirectory(outputDirectory_.fieldText()); }),
+      outputDirectory_(eventLog_,
+                       [this, changed = frontend.outputDirectoryChanged] {
+                           dataFile_.setOutputDirectory(outputDirectory_.fieldText());
+                           if (changed) changed();
+                       }),
       run_(acquisition_, port_, controls_, frontend.timer, eventLog_, runHooks(frontend)),
       lifecycle_(lifecycleServices(frontend)) {
     port_.port().OnRxChar = [this](serial::TComPort&, int count) { acquisition_.ComPort1RxChar(count); };
+    // Start and Stop switch the Options dialog's rate, sensitivity, "Apply" and
+    // automatic-start controls together.
+    controls_.addObserver([this](acquisition::Control control, bool enabled) {
+        if (control == acquisition::Control::RateBox) options_.setRunControlsEnabled(enabled);
+    });
 }
 
 settings::OptionsHooks ProgramCore::optionsHooks(const Frontend& frontend) {
@@ -41,6 +50,10 @@ settings::OptionsHooks ProgramCore::optionsHooks(const Frontend& frontend) {
         acquisition_.decoder().setAveraging(averaging);
     };
     hooks.pointsOnScreenChanged = frontend.pointsOnScreenChanged;
+    // The Options dialog logs the choice; the decoder only follows it.
+    hooks.followCurrentHour = [this] { acquisition_.decoder().followEveryHour(); };
+    hooks.followMidnight = [this] { acquisition_.decoder().followEveryMidnight(); };
+    hooks.changed = frontend.optionsChanged;
     acquisition::ChartFeed* chart = &frontend.chart;
     hooks.resetChartSeries = [chart] { chart->ResetAxisAndSeries(); };
     return hooks;

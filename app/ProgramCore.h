@@ -46,6 +46,9 @@ public:
         std::function<void(int)> setProgress{};
         // PointsOnScreen for the charts; may be empty.
         std::function<void(std::int32_t)> pointsOnScreenChanged{};
+        // The Options and output-directory dialogs' contents changed; may be empty.
+        std::function<void()> optionsChanged{};
+        std::function<void()> outputDirectoryChanged{};
         // The port dialog of the "&ComPort" menu item; may be null.
         serial::PortChooser* portChooser = nullptr;
     };

@@ -1,14 +1,20 @@
 // zuva-logger: the data logger for the ZUVA-7k magnetometer.
 //
-//   zuva-logger --headless [--config PATH]
+//   zuva-logger [--headless] [--config PATH]
+//
+// Without --headless the program opens its main window; closing it (or SIGINT and
+// SIGTERM, which close it as File / Exit does) runs the shut-down sequence.
 //
 // Headless, the program records without windows: it runs the start-up sequence
 // (automatic Start or GPS request as the settings say), prints one line per
 // completed second and runs the shut-down sequence on SIGINT or SIGTERM.
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <iostream>
@@ -20,14 +26,18 @@
 #include "app/QtDispatcher.h"
 #include "app/QtNoResponseTimer.h"
 #include "app/SignalPipe.h"
+#include "app/TForm1.h"
 
 namespace {
 
 void usage(std::FILE* to) {
     std::fputs(
-        "usage: zuva-logger --headless [--config PATH]\n"
+        "usage: zuva-logger [--headless] [--config PATH]\n"
         "  --headless     record without windows; SIGINT or SIGTERM ends the program\n"
-        "  --config PATH  the settings file (default: zuva.ini beside the program)\n",
+        "  --config PATH  the settings file (default: zuva.ini beside the program)\n"
+        "  --screenshot FILE [--seconds N]\n"
+        "                 with the window: save a picture of it to FILE (PNG) after N\n"
+        "                 seconds (default 5), then close it as File / Exit does\n",
         to);
 }
 
@@ -67,11 +77,51 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config)
     return QCoreApplication::exec();
 }
 
+// Qt cannot open a window without a display and would abort; say why instead.
+bool displayAvailable() {
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+// The main window. screenshot: when set, the window is grabbed to that PNG file after
+// `seconds` and then closed through the normal shut-down (used for documentation).
+int runWindow(int argc, char** argv, const std::optional<std::string>& config, const std::string& screenshot,
+              int seconds) {
+    QApplication application(argc, argv);
+    zuva::app::TForm1 form(zuva::settings::SettingsFile::choosePath(config));
+    // SIGINT and SIGTERM close the window as File / Exit does. A message box or the
+    // Confirm dialog open at that moment is closed first, so that its own event
+    // loop ends and the shut-down runs to the end.
+    zuva::app::SignalPipe signalPipe([&form](int) {
+        for (int i = 0; i < 8; ++i) {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal == &form) break;
+            modal->close();
+        }
+        QTimer::singleShot(0, &form, [&form] { form.close(); });
+    });
+    form.show();
+    form.FormCreate();
+    if (!screenshot.empty()) {
+        QTimer::singleShot(seconds * 1000, &form, [&form, screenshot] {
+            if (!form.grab().save(QString::fromStdString(screenshot), "PNG"))
+                std::fprintf(stderr, "zuva-logger: cannot write %s\n", screenshot.c_str());
+            form.close();
+        });
+    }
+    return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     bool headless = false;
     std::optional<std::string> config;
+    std::string screenshot;
+    int seconds = 5;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--headless") == 0) {
@@ -80,6 +130,11 @@ int main(int argc, char** argv) {
             config = argv[++i];
         } else if (std::strncmp(arg, "--config=", 9) == 0) {
             config = std::string(arg + 9);
+        } else if (std::strcmp(arg, "--screenshot") == 0 && i + 1 < argc) {
+            screenshot = argv[++i];
+        } else if (std::strcmp(arg, "--seconds") == 0 && i + 1 < argc) {
+            seconds = std::atoi(argv[++i]);
+            if (seconds < 0 || seconds > 3600) seconds = 5;
         } else if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
             usage(stdout);
             return 0;
@@ -89,11 +144,16 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!headless) {
-        std::fputs("zuva-logger: the main window is not available in this build; use --headless\n", stderr);
-        return 3;
-    }
     try {
+        if (!headless) {
+            if (!displayAvailable()) {
+                std::fputs("zuva-logger: no display to open the main window on (DISPLAY is not set); "
+                           "use --headless to record without windows\n",
+                           stderr);
+                return 3;
+            }
+            return runWindow(argc, argv, config, screenshot, seconds);
+        }
         return runHeadless(argc, argv, config);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zuva-logger: %s\n", e.what());

@@ -18,6 +18,8 @@ struct OptionsHooks {
     // "Every hour" chosen: set the hour of the current file to the hour of the most
     // recently decoded record, so the next file begins at the next change of hour.
     std::function<void()> followCurrentHour;
+    // "Every midnight" chosen: the next file begins at the next change of date.
+    std::function<void()> followMidnight;
     // Any text, selection, enabled state or visibility of the dialog changed.
     std::function<void()> changed;
 };

@@ -88,6 +88,7 @@ double OptionsModel::Edit1Change() {
 
 void OptionsModel::RadioButton1Click() {
     rotation_ = Rotation::EveryMidnight;
+    if (hooks_.followMidnight) hooks_.followMidnight();
     notify();
     log_.addlogfile("Open new file: Every midnight");
 }

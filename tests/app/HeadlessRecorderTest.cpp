@@ -311,13 +311,45 @@ TEST(HeadlessRecorderArguments, SigintWithoutPortWritesTheSixKeysAndEndsTheLog) 
     if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }
 
-TEST(HeadlessRecorderArguments, WithoutHeadlessTheProgramSaysSoAndFails) {
+TEST(HeadlessRecorderArguments, WithoutHeadlessOrDisplayTheProgramSaysSoAndFails) {
     const fs::path dir = fs::temp_directory_path();
-    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {}, dir.string(), {},
-                                 "/dev/null", (dir / "zuva-logger-nowindow.err").string());
+    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {}, dir.string(),
+                                 {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="}, "/dev/null",
+                                 (dir / "zuva-logger-nowindow.err").string());
     EXPECT_EQ(logger.wait(10s), 3);
     EXPECT_EQ(readFile(dir / "zuva-logger-nowindow.err"),
-              "zuva-logger: the main window is not available in this build; use --headless\n");
+              "zuva-logger: no display to open the main window on (DISPLAY is not set); "
+              "use --headless to record without windows\n");
+}
+
+// The window closes on SIGTERM as File / Exit does: the shut-down runs, the settings
+// and the window's place are written, the log ends with "Exit program".
+TEST(WindowProgram, SigtermClosesTheWindowThroughTheShutDown) {
+    std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path dir = pattern;
+    const fs::path ini = dir / "zuva.ini";
+    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--config", ini.string()}, dir.string(),
+                                 {"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C", "QT_QPA_PLATFORM=offscreen"},
+                                 (dir / "logger.out").string(), (dir / "logger.err").string());
+    // Without a port, start-up stops at the "Error: ComPort not available!" box: the
+    // signal must close it and then the window.
+    for (int i = 0; i < 1000 && readLines(dir / "zuva.log").size() < 2; ++i) std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(300ms);
+    logger.signal(SIGTERM);
+    ASSERT_EQ(logger.wait(20s), 0) << readFile(dir / "logger.err");
+
+    std::vector<std::string> log;
+    for (const auto& line : readLines(dir / "zuva.log")) log.push_back(messageOf(line));
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log, (std::vector<std::string>{"Program is starting up.", "Error: ComPort not available!",
+                                             "Error:  Comport!", "Exit program"}));
+    const std::string settings = readFile(ini);
+    EXPECT_EQ(settings.rfind("[Config]\nsensitivity=2.393E-5\nSamplingRate=6\nOutputDirectory=", 0), 0u) << settings;
+    EXPECT_NE(settings.find("\n\n[TForm1]\nLeft="), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\nWidth=843\nHeight=722\nMaximized=0\n"), std::string::npos) << settings;
+    std::error_code ec;
+    if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ protected:
         h.pointsOnScreenChanged = [this](std::int32_t p) { log.lines.push_back("<points " + std::to_string(p) + ">"); };
         h.resetChartSeries = [this] { log.lines.push_back("<reset series>"); };
         h.followCurrentHour = [this] { log.lines.push_back("<follow hour>"); };
+        h.followMidnight = [this] { log.lines.push_back("<follow midnight>"); };
         h.changed = [this] { ++changedCount; };
         return h;
     }
@@ -257,7 +258,7 @@ TEST_F(OptionsModelTest, RotationChoiceLogsAndEveryHourFollowsTheCurrentHour) {
     model.RadioButton1Click();
     EXPECT_EQ(model.rotation(), OptionsModel::Rotation::EveryMidnight);
     EXPECT_EQ(log.lines, (std::vector<std::string>{"<follow hour>", "Open new file: Every hour",
-                                                   "Open new file: Every midnight"}));
+                                                   "<follow midnight>", "Open new file: Every midnight"}));
 }
 
 TEST_F(OptionsModelTest, RunLocksTheRateSensitivityApplyAndAutostart) {

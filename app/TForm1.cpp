@@ -1,0 +1,467 @@
+#include "app/TForm1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+#include "display/FileViewerPlot.h"
+#include "display/LiveCharts.h"
+#include "display/StatusBarPanels.h"
+#include "recording/DataFileHeaderReader.h"
+#include "recording/DataRecordReader.h"
+#include "recording/DataTextExporter.h"
+#include "serial/dialogs/TComSetupFrm.h"
+#include "settings/ConfirmModel.h"
+#include "settings/RemarksModel.h"
+#include "settings/WindowPlacement.h"
+#include "settings/dialogs/ErrorBox.h"
+#include "settings/dialogs/HelpFile.h"
+#include "settings/dialogs/TAboutBox.h"
+#include "settings/dialogs/TOptions.h"
+#include "settings/dialogs/TRemarks.h"
+#include "settings/dialogs/TSelectDir.h"
+#include "settings/dialogs/Tconfirm.h"
+
+namespace zuva::app {
+
+namespace {
+
+constexpr int kMargin = 16;
+constexpr int kChartTops[3] = {64, 240, 416};
+constexpr int kChartHeight = 170;
+constexpr int kProgressTop = 592;
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+QGroupBox* group(QWidget* parent, const QString& title, int left) {
+    auto* box = new QGroupBox(title, parent);
+    box->setGeometry(left, 0, 130, 49);
+    return box;
+}
+
+QToolButton* speedButton(QWidget* parent, const QString& text, const QRect& place) {
+    auto* button = new QToolButton(parent);
+    button->setText(text);
+    button->setGeometry(place);
+    return button;
+}
+
+// One block of records copied out of the reader for the main thread.
+struct LoadedBlock {
+    std::vector<double> seconds, bx, by, bz;
+    int percent = 0;
+};
+
+// Collects the reader's log lines on the loading thread; they are handed to the
+// event log on the main thread.
+class ForwardingLog final : public recording::LogSink {
+public:
+    explicit ForwardingLog(std::function<void(const std::string&)> forward) : forward_(std::move(forward)) {}
+    void addlogfile(const std::string& message) override { forward_(message); }
+
+private:
+    std::function<void(const std::string&)> forward_;
+};
+
+}  // namespace
+
+TForm1::TForm1(const std::string& settingsPath, QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle("ZUVA-7k Logger");
+    QFont font("MS Sans Serif");
+    font.setPointSize(8);
+    setFont(font);
+
+    client_ = new QWidget(this);
+    setCentralWidget(client_);
+    buildControls(client_);
+    buildMenu();
+
+    charts_ = std::make_unique<display::LiveCharts>(client_);
+    panels_ = std::make_unique<display::StatusBarPanels>(statusBar());
+    viewer_ = new display::FileViewerPlot(client_);
+    viewer_->hide();
+    portDialog_ = new serial::TComSetupFrm(this);
+
+    ProgramCore::Frontend frontend{dispatcher_, timer_, *charts_, *panels_, *this};
+    frontend.reportError = [this](const std::string& message) { settings::ErrorBox::show(this, qs(message)); };
+    frontend.confirmRemark = [this] {
+        if (confirm_) confirm_->confirm();
+    };
+    frontend.setProgress = [this](int percent) { ProgressBar1->setValue(percent); };
+    frontend.pointsOnScreenChanged = [this](std::int32_t points) { charts_->setPointsOnScreen(points); };
+    frontend.optionsChanged = [this] {
+        if (options_) options_->refresh();
+    };
+    frontend.outputDirectoryChanged = [this] {
+        if (selectDir_) selectDir_->refresh();
+    };
+    frontend.portChooser = portDialog_;
+    core_ = std::make_unique<ProgramCore>(frontend, settingsPath);
+    timer_.setOnTimeout([this] { guarded([this] { core_->Timer5Timer(); }); });
+    charts_->setLog([this](const std::string& line) { core_->eventLog().addlogfile(line); });
+    viewer_->setLog([this](const std::string& line) { core_->eventLog().addlogfile(line); });
+
+    // The dialogs, in the order the program creates them.
+    about_ = new settings::TAboutBox(this);
+    selectDir_ = new settings::TSelectDir(core_->outputDirectory(), this);
+    options_ = new settings::TOptions(core_->options(), this);
+    remarksModel_ = std::make_unique<settings::RemarksModel>(core_->remarks(), core_->eventLog(),
+                                                             [this] { if (remarks_) remarks_->refresh(); });
+    remarks_ = new settings::TRemarks(*remarksModel_, this);
+    confirmModel_ = std::make_unique<settings::ConfirmModel>(core_->remarks(), core_->eventLog(),
+                                                             [this] { if (confirm_) confirm_->refresh(); });
+    confirm_ = new settings::Tconfirm(*confirmModel_, this);
+
+    core_->dataFile().setCaptionListener([this](const std::string& caption) { setWindowTitle(qs(caption)); });
+    core_->eventLog().setOnChanged([this] { showEventLines(); });
+    bindControls();
+
+    resize(kWidth, kHeight);
+    placeWideControls();
+    restorePlacement();
+}
+
+TForm1::~TForm1() {
+    stopLoading();
+    if (core_) {
+        core_->eventLog().setOnChanged({});
+        core_->dataFile().setCaptionListener({});
+    }
+}
+
+void TForm1::buildControls(QWidget* client) {
+    GroupBox2 = group(client, " Gain ", 16);
+    ComboBox3 = new QComboBox(GroupBox2);
+    ComboBox3->addItems({"1", "10", "100", "1000"});
+    ComboBox3->setEditable(false);
+    ComboBox3->setGeometry(10, 17, 111, 21);
+
+    Calibration = group(client, " Calibration ", 160);
+    button3 = speedButton(Calibration, "OFF", QRect(10, 16, 110, 25));
+    button3->setToolTip("Press to calibrate");
+
+    GroupBox1 = group(client, " Real time visualization ", 304);
+    Button4 = speedButton(GroupBox1, "ON", QRect(10, 16, 109, 25));
+    Button4->setToolTip("Press to turn the visualization off");
+
+    GroupBox3 = group(client, " Recording ", 448);
+    SpeedButton2 = speedButton(GroupBox3, QString::fromUtf8("\u25B6"), QRect(8, 18, 49, 22));
+    SpeedButton2->setToolTip("Start");
+    SpeedButton3 = speedButton(GroupBox3, QString::fromUtf8("\u25A0"), QRect(74, 18, 47, 22));
+    SpeedButton3->setToolTip("Stop");
+
+    GroupBox4 = group(client, "GPS", 592);
+    speedbutton1 = new QPushButton("GPS", GroupBox4);
+    speedbutton1->setGeometry(10, 16, 109, 25);
+
+    ProgressBar1 = new QProgressBar(client);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+
+    ComboBox1 = new QComboBox(client);
+    ComboBox1->setEditable(true);
+    ComboBox1->setMaxVisibleItems(10);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+}
+
+void TForm1::buildMenu() {
+    Open1 = menuBar()->addMenu("&File");
+    Open2 = Open1->addAction("&Open...");
+    Savetotext1 = Open1->addAction("Save data to text file");
+    Outputdirectory1 = Open1->addAction("Output &directory...");
+    Exit1 = Open1->addAction("&Exit");
+    Options1 = menuBar()->addAction("Options");
+    Remarks1 = menuBar()->addAction("Remarks");
+    N24 = menuBar()->addAction("&ComPort");
+    Help1 = menuBar()->addMenu("Help");
+    Help2 = Help1->addAction("&Help");
+    N2 = Help1->addAction("&About...");
+}
+
+void TForm1::bindControls() {
+    auto& control = core_->acquisition().controlWord();
+    connect(ComboBox3, &QComboBox::activated, this,
+            [this](int index) { guarded([this, index] { core_->lifecycle().GainBoxChange(index); }); });
+    connect(button3, &QToolButton::clicked, this, [this, &control] {
+        guarded([&control] { control.RxSpeedButton1Click(); });
+        button3->setText(qs(control.calibrationCaption()));
+        button3->setToolTip(qs(control.calibrationHint()));
+    });
+    connect(Button4, &QToolButton::clicked, this, [this] { Button4Click(); });
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { guarded([this] { core_->run().Button1Click(); }); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { guarded([this] { core_->run().Button2Click(); }); });
+    connect(speedbutton1, &QPushButton::clicked, this,
+            [this, &control] { guarded([&control] { control.SpeedButton1Click(); }); });
+
+    connect(Open2, &QAction::triggered, this, [this] { Open2Click(); });
+    connect(Savetotext1, &QAction::triggered, this, [this] { Savetotext1Click(); });
+    connect(Outputdirectory1, &QAction::triggered, this, [this] { selectDir_->Outputdirectory1Click(); });
+    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    connect(Options1, &QAction::triggered, this, [this] { options_->Options1Click(); });
+    connect(Remarks1, &QAction::triggered, this, [this] { remarks_->Remarks1Click(); });
+    connect(N24, &QAction::triggered, this, [this, &control] {
+        guarded([this, &control] { core_->port().N24Click([&control] { control.SpeedButton1Click(); }); });
+    });
+    connect(Help2, &QAction::triggered, this, [this] { settings::HelpFile::Help2Click(this); });
+    connect(N2, &QAction::triggered, this, [this] { about_->N2Click(); });
+
+    auto& states = core_->controls();
+    for (std::size_t i = 0; i < acquisition::kControlCount; ++i) {
+        const auto c = static_cast<acquisition::Control>(i);
+        applyControlState(c, states.isEnabled(c));
+    }
+    states.addObserver([this](acquisition::Control c, bool enabled) { applyControlState(c, enabled); });
+}
+
+void TForm1::applyControlState(acquisition::Control control, bool enabled) {
+    using acquisition::Control;
+    switch (control) {
+        case Control::StartButton: SpeedButton2->setEnabled(enabled); break;
+        case Control::StopButton: SpeedButton3->setEnabled(enabled); break;
+        case Control::GpsButton: speedbutton1->setEnabled(enabled); break;
+        case Control::GainBox: ComboBox3->setEnabled(enabled); break;
+        case Control::FileMenu: Open1->menuAction()->setEnabled(enabled); break;
+        case Control::RemarksMenu: Remarks1->setEnabled(enabled); break;
+        case Control::ComPortMenu: N24->setEnabled(enabled); break;
+        default: break;  // the Options dialog's controls are bound by the dialog
+    }
+}
+
+void TForm1::FormCreate() {
+    guarded([this] { core_->startUp(); });
+    setWindowTitle(kCaption);
+    const QSignalBlocker block(ComboBox3);
+    ComboBox3->setCurrentIndex(core_->lifecycle().gainIndex());
+    button3->setText(qs(core_->acquisition().controlWord().calibrationCaption()));
+}
+
+void TForm1::guarded(const std::function<void()>& action) { settings::ErrorBox::guard(this, action); }
+
+void TForm1::showEventLines() {
+    const auto& log = core_->eventLog();
+    const QSignalBlocker block(ComboBox1);
+    ComboBox1->clear();
+    // Newest first, as the drop-down shows them.
+    for (auto it = log.lines().rbegin(); it != log.lines().rend(); ++it) ComboBox1->addItem(qs(*it));
+    ComboBox1->setEditText(qs(log.editText()));
+}
+
+bool TForm1::isOn() const { return Button4->text() == "ON"; }
+
+void TForm1::showCharts(bool visible) {
+    for (int i = 0; i < display::LiveCharts::kCharts; ++i) charts_->chart(i)->setVisible(visible && !viewerShown_);
+    if (viewerShown_) viewer_->setVisible(visible);
+    ComboBox1->move(kMargin, visible ? kEventLineTopOn : kEventLineTopOff);
+    resize(width(), visible ? kHeightVisualizationOn : kHeightVisualizationOff);
+}
+
+void TForm1::overloadSwitchOff() {
+    Button4->setText("OFF");
+    Button4->setToolTip("Press to visualize");
+    showCharts(false);
+}
+
+void TForm1::Button4Click() {
+    if (Button4->text() != "OFF") {
+        overloadSwitchOff();
+        core_->eventLog().addlogfile("Visualization: Off");
+    } else {
+        Button4->setText("ON");
+        Button4->setToolTip("Press to turn the visualization off");
+        showCharts(true);
+        charts_->ResetAxisAndSeries();
+        core_->eventLog().addlogfile("Visualization: On");
+    }
+}
+
+void TForm1::placeWideControls() {
+    // The charts keep their right margin of the designed 843 px wide window.
+    const int chartWidth = std::max(100, client_->width() - kMargin - (kWidth - kMargin - 801));
+    for (int i = 0; i < display::LiveCharts::kCharts; ++i)
+        charts_->chart(i)->setGeometry(kMargin, kChartTops[i], chartWidth, kChartHeight);
+    viewer_->setGeometry(kMargin, kChartTops[0], chartWidth, kChartTops[2] + kChartHeight - kChartTops[0]);
+    ProgressBar1->setGeometry(kMargin, kProgressTop, 801, 16);
+    ComboBox1->setGeometry(kMargin, ComboBox1->y() == 0 ? kEventLineTopOn : ComboBox1->y(), 801, 21);
+}
+
+void TForm1::restorePlacement() {
+    const auto placement = settings::WindowPlacement::load(core_->settingsFile(), kPlacementSection);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    if (!placement) {
+        // Centred on the screen in the designed size.
+        if (available.isValid()) move(available.center() - QPoint(kWidth / 2, kHeight / 2));
+        return;
+    }
+    const QRect wanted(placement->left, placement->top, placement->width, placement->height);
+    // A place on a screen that is no longer there is not taken: the window would
+    // open where nobody can see it.
+    if (available.isValid() && !available.intersects(wanted)) {
+        resize(placement->width, placement->height);
+        move(available.center() - QPoint(width() / 2, height() / 2));
+    } else {
+        resize(placement->width, placement->height);
+        move(placement->left, placement->top);
+    }
+    if (placement->maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TForm1::savePlacement() {
+    const QRect normal = isMaximized() ? normalGeometry() : QRect(pos(), size());
+    // With the charts hidden the window is only a strip; it opens again with them.
+    const int height = isOn() ? normal.height() : kHeightVisualizationOn;
+    const settings::WindowPlacement placement{normal.x(), normal.y(), normal.width(), height, isMaximized()};
+    try {
+        placement.save(core_->settingsFile(), kPlacementSection);
+    } catch (const std::exception& e) {
+        core_->eventLog().addlogfile(std::string("Window placement not saved: ") + e.what());
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (charts_) placeWideControls();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        stopLoading();
+        core_->shutDown();
+        savePlacement();
+    }
+    event->accept();
+}
+
+void TForm1::logLater(const std::string& message) {
+    QMetaObject::invokeMethod(this, [this, message] { core_->eventLog().addlogfile(message); },
+                              Qt::QueuedConnection);
+}
+
+void TForm1::stopLoading() {
+    cancelLoading_ = true;
+    if (loader_.joinable()) loader_.join();
+    cancelLoading_ = false;
+}
+
+QString TForm1::chooseDataFile() {
+    QFileDialog dialog(this, {}, {}, kOpenFilter);
+    dialog.setDefaultSuffix("zuva");
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
+}
+
+void TForm1::Open2Click() {
+    const QString name = chooseDataFile();
+    if (!name.isEmpty()) openDataFile(name);
+}
+
+bool TForm1::openDataFile(const QString& name) {
+    stopLoading();
+    const std::string path = name.toStdString();
+    recording::DataFileHeaderScan header;
+    try {
+        recording::DataFileHeaderReader reader(core_->eventLog());
+        header = reader.ReadDataFileHeader(path, core_->options().sensitivity());
+    } catch (const std::exception& e) {
+        core_->eventLog().addlogfile(std::string("Cannot open file: ") + path + ": " + e.what());
+        settings::ErrorBox::show(this, qs(recording::dataFileNotFoundMessage(path)));
+        return false;
+    }
+    setWindowTitle(QString(kViewerCaption) + name);
+    core_->eventLog().addlogfile("Loading file: " + path);
+    if (!header.FileInfoText.empty()) core_->eventLog().addlogfile(header.FileInfoText);
+
+    charts_->ResetAxisAndSeries();
+    viewer_->clear();
+    viewerShown_ = true;
+    for (int i = 0; i < display::LiveCharts::kCharts; ++i) charts_->chart(i)->hide();
+    viewer_->setVisible(isOn());
+    ProgressBar1->setValue(0);
+
+    loading_ = true;
+    loader_ = std::thread([this, path, header] {
+        ForwardingLog log([this](const std::string& line) { logLater(line); });
+        struct Consumer final : recording::RecordBlockConsumer {
+            TForm1* form;
+            bool consumeBlock(const recording::RecordBlock& block) override {
+                if (form->cancelLoading_) return false;
+                auto copy = std::make_shared<LoadedBlock>();
+                copy->seconds.assign(block.timeOfDay.begin(), block.timeOfDay.end());
+                copy->bx.assign(block.bx.begin(), block.bx.end());
+                copy->by.assign(block.by.begin(), block.by.end());
+                copy->bz.assign(block.bz.begin(), block.bz.end());
+                copy->percent = block.progressPercent();
+                QMetaObject::invokeMethod(
+                    form,
+                    [f = form, copy] {
+                        f->viewer_->appendBlock(copy->seconds.data(), copy->bx.data(), copy->by.data(),
+                                                copy->bz.data(), copy->seconds.size());
+                        f->ProgressBar1->setValue(copy->percent);
+                    },
+                    Qt::QueuedConnection);
+                return true;
+            }
+        } consumer;
+        consumer.form = this;
+        std::string failure;
+        try {
+            recording::DataRecordReader reader(log);
+            const auto result = reader.read(path, header, consumer);
+            if (result.status == recording::RecordReadResult::Status::FileNotFound) failure = result.message;
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, failure] {
+                if (!failure.empty()) core_->eventLog().addlogfile("Loading stopped: " + failure);
+                viewer_->resetView();
+                viewer_->refreshNow();
+                ProgressBar1->setValue(0);
+                loading_ = false;
+            },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void TForm1::Savetotext1Click() {
+    const QString name = chooseDataFile();
+    if (!name.isEmpty()) exportDataFile(name);
+}
+
+void TForm1::exportDataFile(const QString& name) {
+    const std::string path = name.toStdString();
+    guarded([this, &path] {
+        recording::DataFileHeaderReader reader(core_->eventLog());
+        const auto header = reader.ReadDataFileHeader(path, core_->options().sensitivity());
+        recording::DataTextExporter exporter(core_->eventLog(), recording::systemLocaleFormats());
+        const auto result = exporter.ExportDataToText(path, header, [this](int percent) {
+            ProgressBar1->setValue(percent);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+        ProgressBar1->setValue(0);
+        if (result.status == recording::ExportResult::Status::FileNotFound)
+            settings::ErrorBox::show(this, qs(result.message));
+    });
+}
+
+}  // namespace zuva::app

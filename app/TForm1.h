@@ -1,0 +1,166 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "acquisition/VisualizationSwitch.h"
+#include "app/ProgramCore.h"
+#include "app/QtDispatcher.h"
+#include "app/QtNoResponseTimer.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+
+namespace zuva::display {
+class FileViewerPlot;
+class LiveCharts;
+class StatusBarPanels;
+}  // namespace zuva::display
+
+namespace zuva::settings {
+class ConfirmModel;
+class RemarksModel;
+class TAboutBox;
+class Tconfirm;
+class TOptions;
+class TRemarks;
+class TSelectDir;
+}  // namespace zuva::settings
+
+namespace zuva::serial {
+class TComSetupFrm;
+}
+
+namespace zuva::app {
+
+// The main window: the control groups, the three live charts (or the viewer of an
+// opened file in their place), the progress bar, the event line and the status bar,
+// over one ProgramCore. Every button and menu item calls the core's handler and
+// follows the enabled/disabled states of ControlStates.
+class TForm1 : public QMainWindow, public acquisition::VisualizationSwitch {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 843;
+    static constexpr int kHeight = 722;
+    static constexpr int kHeightVisualizationOn = 708;
+    static constexpr int kHeightVisualizationOff = 150;
+    static constexpr int kEventLineTopOn = 615;
+    static constexpr int kEventLineTopOff = 58;
+    static constexpr const char* kCaption = "ZUVA-7k Logger - Version 3.8 - 19.08.2009";
+    static constexpr const char* kViewerCaption = "ZUVA7-k Logger - Version 3.8 - 19.08.2009 - ";
+    static constexpr const char* kOpenFilter = "zuv datafile (*.zuv);;All files (*.*)";
+    // The settings section that keeps the window's place and size.
+    static constexpr const char* kPlacementSection = "TForm1";
+
+    // settingsPath: the settings file the core reads and writes.
+    explicit TForm1(const std::string& settingsPath, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Runs the start-up sequence and sets the caption; call once, after show().
+    void FormCreate();
+
+    // VisualizationSwitch.
+    bool isOn() const override;
+    void overloadSwitchOff() override;
+
+    // The click handlers the buttons and menu items are bound to.
+    void Button4Click();
+    void Open2Click();
+    // Loads the named data file into the viewer; returns false when it cannot be read
+    // (the reason is shown and logged). The records arrive later, block by block.
+    bool openDataFile(const QString& name);
+    void Savetotext1Click();
+    // Exports the named data file to text with the progress bar moving.
+    void exportDataFile(const QString& name);
+    void Exit1Click() { close(); }
+
+    // True while a file's records are still being read.
+    bool loading() const { return loading_.load(); }
+
+    ProgramCore& core() { return *core_; }
+    settings::TOptions& optionsDialog() { return *options_; }
+    settings::TRemarks& remarksDialog() { return *remarks_; }
+    settings::Tconfirm& confirmDialog() { return *confirm_; }
+    settings::TSelectDir& outputDirectoryDialog() { return *selectDir_; }
+    display::LiveCharts& charts() { return *charts_; }
+    display::FileViewerPlot& viewer() { return *viewer_; }
+    display::StatusBarPanels& panels() { return *panels_; }
+
+    // Controls, named as the handlers know them.
+    QGroupBox* GroupBox2 = nullptr;     // " Gain "
+    QComboBox* ComboBox3 = nullptr;     // gain 1/10/100/1000
+    QGroupBox* Calibration = nullptr;   // " Calibration "
+    QToolButton* button3 = nullptr;     // calibration
+    QGroupBox* GroupBox1 = nullptr;     // " Real time visualization "
+    QToolButton* Button4 = nullptr;     // visualization
+    QGroupBox* GroupBox3 = nullptr;     // " Recording "
+    QToolButton* SpeedButton2 = nullptr;  // Start
+    QToolButton* SpeedButton3 = nullptr;  // Stop
+    QGroupBox* GroupBox4 = nullptr;     // "GPS"
+    QPushButton* speedbutton1 = nullptr;  // GPS
+    QProgressBar* ProgressBar1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;     // the event line
+
+    QMenu* Open1 = nullptr;  // "&File"
+    QAction* Open2 = nullptr;
+    QAction* Savetotext1 = nullptr;
+    QAction* Outputdirectory1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* Options1 = nullptr;
+    QAction* Remarks1 = nullptr;
+    QAction* N24 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Help2 = nullptr;
+    QAction* N2 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls(QWidget* client);
+    void buildMenu();
+    void bindControls();
+    void applyControlState(acquisition::Control control, bool enabled);
+    void showEventLines();
+    void showCharts(bool visible);
+    void placeWideControls();
+    void restorePlacement();
+    void savePlacement();
+    void guarded(const std::function<void()>& action);
+    void logLater(const std::string& message);
+    void stopLoading();
+    QString chooseDataFile();
+
+    QWidget* client_ = nullptr;
+    display::FileViewerPlot* viewer_ = nullptr;  // child of the client area
+    std::unique_ptr<display::LiveCharts> charts_;
+    std::unique_ptr<display::StatusBarPanels> panels_;
+    QtDispatcher dispatcher_;
+    QtNoResponseTimer timer_;
+    serial::TComSetupFrm* portDialog_ = nullptr;
+    std::unique_ptr<ProgramCore> core_;
+    std::unique_ptr<settings::RemarksModel> remarksModel_;
+    std::unique_ptr<settings::ConfirmModel> confirmModel_;
+    settings::TAboutBox* about_ = nullptr;
+    settings::TSelectDir* selectDir_ = nullptr;
+    settings::TOptions* options_ = nullptr;
+    settings::TRemarks* remarks_ = nullptr;
+    settings::Tconfirm* confirm_ = nullptr;
+    bool viewerShown_ = false;
+    bool closed_ = false;
+    std::atomic<bool> loading_{false};
+    std::atomic<bool> cancelLoading_{false};
+    std::thread loader_;
+};
+
+}  // namespace zuva::app

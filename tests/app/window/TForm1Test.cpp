@@ -1,0 +1,476 @@
+// The main window over its core, offscreen, with a pseudo-terminal registered as the
+// instrument's port.
+#include "app/TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <vector>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "acquisition/FrameEncoder.h"
+#include "acquisition/FileRotation.h"
+#include "display/FileViewerData.h"
+#include "display/FileViewerPlot.h"
+#include "display/LiveCharts.h"
+#include "recording/DataFileWriter.h"
+#include "recording/EventLog.h"
+#include "recording/LocaleFormats.h"
+#include "settings/SettingsFile.h"
+#include "settings/dialogs/TOptions.h"
+#include "settings/dialogs/TRemarks.h"
+#include "settings/dialogs/Tconfirm.h"
+#include "display/StatusBarPanels.h"
+
+namespace fs = std::filesystem;
+using zuva::app::TForm1;
+
+class TForm1Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        std::string pattern = (fs::temp_directory_path() / "zuva-win-XXXXXX").string();
+        QVERIFY(::mkdtemp(pattern.data()) != nullptr);
+        dir = pattern;
+        oldCwd = fs::current_path();
+        fs::current_path(dir);
+        ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+        QCOMPARE(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+        // The window reads on this thread: writes must never block it.
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        fs::create_directory(dir / "zuva-ports");
+        fs::permissions(dir / "zuva-ports", fs::perms::owner_all);
+        const std::string link = (dir / "zuva-ports" / "win").string();
+        fs::create_symlink(::ttyname(slave), link);
+        std::ofstream(dir / "zuva.ini") << "[Config]\nComPort=" << link
+                                        << "\nGain=2\nSamplingRate=6\nStart=0\nOutputDirectory=" << dir.string()
+                                        << "\n";
+        form = std::make_unique<TForm1>((dir / "zuva.ini").string());
+        form->show();
+        form->FormCreate();
+    }
+    void cleanup() {
+        form.reset();
+        ::close(master);
+        ::close(slave);
+        fs::current_path(oldCwd);
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+
+    void startUpShowsLayoutCaptionsAndMenu() {
+        QCOMPARE(form->windowTitle(), QString("ZUVA-7k Logger - Version 3.8 - 19.08.2009"));
+        QCOMPARE(form->width(), 843);
+        QCOMPARE(form->height(), 722);
+        QCOMPARE(form->GroupBox2->title(), QString(" Gain "));
+        QCOMPARE(form->Calibration->title(), QString(" Calibration "));
+        QCOMPARE(form->GroupBox1->title(), QString(" Real time visualization "));
+        QCOMPARE(form->GroupBox3->title(), QString(" Recording "));
+        QCOMPARE(form->GroupBox4->title(), QString("GPS"));
+        const int lefts[] = {16, 160, 304, 448, 592};
+        const QGroupBox* groups[] = {form->GroupBox2, form->Calibration, form->GroupBox1, form->GroupBox3,
+                                     form->GroupBox4};
+        for (int i = 0; i < 5; ++i) QCOMPARE(groups[i]->geometry(), QRect(lefts[i], 0, 130, 49));
+        QCOMPARE(form->ComboBox3->count(), 4);
+        QCOMPARE(form->ComboBox3->itemText(3), QString("1000"));
+        // The stored gain (index 2) is selected.
+        QCOMPARE(form->ComboBox3->currentIndex(), 2);
+        QCOMPARE(form->button3->text(), QString("OFF"));
+        QCOMPARE(form->Button4->text(), QString("ON"));
+        QCOMPARE(form->SpeedButton2->toolTip(), QString("Start"));
+        QCOMPARE(form->SpeedButton3->toolTip(), QString("Stop"));
+        QCOMPARE(form->speedbutton1->text(), QString("GPS"));
+
+        QStringList top;
+        for (QAction* a : form->menuBar()->actions()) top << a->text();
+        QCOMPARE(top, (QStringList{"&File", "Options", "Remarks", "&ComPort", "Help"}));
+        QStringList file;
+        for (QAction* a : form->Open1->actions()) file << a->text();
+        QCOMPARE(file, (QStringList{"&Open...", "Save data to text file", "Output &directory...", "&Exit"}));
+        QStringList help;
+        for (QAction* a : form->Help1->actions()) help << a->text();
+        QCOMPARE(help, (QStringList{"&Help", "&About..."}));
+
+        // The status bar's five panels and the event line showing the newest log line.
+        QCOMPARE(form->panels().panelText(0), QString("Time"));
+        QCOMPARE(form->panels().panelText(4), QString("GPS"));
+        QCOMPARE(form->ComboBox1->count(), int(form->core().eventLog().LogLinesShown()));
+        QVERIFY(form->ComboBox1->count() > 0);
+        QCOMPARE(form->ComboBox1->itemText(0), QString::fromStdString(form->core().eventLog().lines().back()));
+    }
+
+    void chartsStretchWithTheWidth() {
+        QCOMPARE(form->charts().chart(0)->geometry(), QRect(16, 64, 801, 170));
+        QCOMPARE(form->charts().chart(2)->geometry(), QRect(16, 416, 801, 170));
+        form->resize(1043, 722);
+        QCOMPARE(form->charts().chart(1)->width(), 1001);
+        QCOMPARE(form->charts().chart(1)->x(), 16);
+    }
+
+    void startAndStopSwitchExactlyTheirControls() {
+        answerTheStartUpGpsRequest();
+        QVERIFY(form->SpeedButton2->isEnabled());
+        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        QVERIFY(form->core().acquisition().DataMode());
+        QVERIFY(!form->Open1->menuAction()->isEnabled());
+        QVERIFY(!form->Remarks1->isEnabled());
+        QVERIFY(!form->N24->isEnabled());
+        QVERIFY(!form->ComboBox3->isEnabled());
+        QVERIFY(!form->SpeedButton2->isEnabled());
+        QVERIFY(!form->speedbutton1->isEnabled());
+        // Left as they were.
+        QVERIFY(form->SpeedButton3->isEnabled());
+        QVERIFY(form->Options1->isEnabled());
+        QVERIFY(form->Button4->isEnabled());
+        QVERIFY(form->button3->isEnabled());
+        // The Options dialog follows the run: no rate, sensitivity or automatic start.
+        QVERIFY(!form->optionsDialog().ComboBox2->isEnabled());
+        QVERIFY(!form->optionsDialog().Edit1->isEnabled());
+
+        QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
+        QVERIFY(!form->core().acquisition().DataMode());
+        QVERIFY(form->Open1->menuAction()->isEnabled());
+        QVERIFY(form->Remarks1->isEnabled());
+        QVERIFY(form->N24->isEnabled());
+        QVERIFY(form->ComboBox3->isEnabled());
+        QVERIFY(form->SpeedButton2->isEnabled());
+        QVERIFY(form->speedbutton1->isEnabled());
+        QVERIFY(form->optionsDialog().ComboBox2->isEnabled());
+    }
+
+    void aRecordedSecondFillsTheStatusBarAndTheDataFile() {
+        answerTheStartUpGpsRequest();
+        chooseRate(8);  // 256 Hz
+        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        QVERIFY(form->core().acquisition().DataMode());
+        // Seconds are recorded from the third of a run on.
+        for (int s = 0; s < 4; ++s) sendSecond({2009, 8, 19, 12, 0, s}, 1000 * (s + 1));
+        QTRY_COMPARE(form->panels().panelText(0), QString("Time: 12 00 03"));
+        QCOMPARE(form->panels().panelText(1), QString("Bx: 4000 bit"));
+        QCOMPARE(form->panels().panelText(2), QString("By: -4000 bit"));
+        QCOMPARE(form->panels().panelText(3), QString("Bz: 14000 bit"));
+        const std::string file = (dir / "20090819120002.zuv").string();
+        QCOMPARE(form->windowTitle(), QString::fromStdString("ZUVA-7k Logger - Version 3.8 - 19.08.2009 - " + file));
+        QTRY_COMPARE(form->charts().pointCount(0), 512);
+        QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
+        QVERIFY(fs::exists(file));
+    }
+
+    void optionsRateRuleForcesOneMinuteAtTheFastRates() {
+        auto& options = form->optionsDialog();
+        form->Options1->trigger();
+        QVERIFY(options.isVisible());
+        chooseMinutes(2);  // 60 minutes
+        for (int rate : {7, 8}) {  // 128 Hz, 256 Hz
+            chooseMinutes(2);
+            chooseRate(rate);
+            QCOMPARE(options.ComboBox5->currentText(), QString("1"));
+            QVERIFY(!options.ComboBox5->isEnabled());
+        }
+        chooseRate(6);  // 64 Hz
+        QVERIFY(options.ComboBox5->isEnabled());
+        chooseMinutes(1);
+        QCOMPARE(options.ComboBox5->currentText(), QString("10"));
+        QTest::mouseClick(options.Button2, Qt::LeftButton);
+        QVERIFY(!options.isVisible());
+    }
+
+    void everyHourInOptionsReachesTheRecording() {
+        using Mode = zuva::acquisition::FileRotation::Mode;
+        form->Options1->trigger();
+        form->optionsDialog().RadioButton2->click();
+        QCOMPARE(form->core().acquisition().decoder().rotation().mode(), Mode::EveryHour);
+        QCOMPARE(lastLogLineEnd(), QString(": Open new file: Every hour"));
+        form->optionsDialog().RadioButton1->click();
+        QCOMPARE(form->core().acquisition().decoder().rotation().mode(), Mode::EveryMidnight);
+        QCOMPARE(lastLogLineEnd(), QString(": Open new file: Every midnight"));
+    }
+
+    void aSeriesKeepsItsWindowEvenWhileMinimized() {
+        chooseRate(0);  // 1 Hz, one minute on screen: 60 points
+        form->showMinimized();
+        std::vector<zuva::acquisition::ChartPoint> second(1);
+        for (int s = 0; s < 600; ++s) {
+            second[0] = {s / 86400.0, 1.0, 2.0, 3.0};  // the time of day as a fraction of a day
+            form->charts().addPoints(second);
+        }
+        // Without redraws only the count rule holds: PointsOnScreen + 1 + 256.
+        QVERIFY(form->charts().pointCount(0) <= 60 + 1 + 256);
+        QVERIFY(form->charts().pointCount(0) >= 60);
+        // Shown again and redrawn every second, the series drops one point per new
+        // point and so never grows past that bound.
+        const int whileMinimized = form->charts().pointCount(0);
+        form->showNormal();
+        for (int s = 600; s < 700; ++s) {
+            second[0] = {s / 86400.0, 1.0, 2.0, 3.0};
+            form->charts().addPoints(second);
+            form->charts().chart(0)->replot();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(form->charts().pointCount(0) <= whileMinimized);
+        QVERIFY(form->charts().lastDrawnIndex() > 60);
+        QCOMPARE(form->charts().pointCount(0), form->charts().pointCount(2));
+    }
+
+    void remarksOkCancelClearAndTheConfirmationAtStart() {
+        auto& remarks = form->remarksDialog();
+        form->Remarks1->trigger();
+        QVERIFY(remarks.isVisible());
+        QTest::keyClicks(remarks.Edit2, "Station A");
+        QCOMPARE(remarks.Edit1->text(), QString("9"));
+        QTest::mouseClick(remarks.Button1, Qt::LeftButton);  // Ok
+        QVERIFY(!remarks.isVisible());
+        QCOMPARE(lastLogLineEnd(), QString(": Remarks= Station A"));
+
+        form->Remarks1->trigger();
+        QTest::mouseClick(remarks.Button3, Qt::LeftButton);  // Clear: the field only
+        QCOMPARE(remarks.Edit2->text(), QString());
+        QCOMPARE(remarks.Edit1->text(), QString("0"));
+        QTest::mouseClick(remarks.Button2, Qt::LeftButton);  // Cancel: the remark stays
+        QCOMPARE(form->core().remarks().text(), std::string("Station A"));
+
+        // Start with a remark asks for confirmation, modally, before the run begins.
+        answerTheStartUpGpsRequest();
+        bool asked = false;
+        QTimer::singleShot(0, form.get(), [this, &asked] {
+            auto& confirm = form->confirmDialog();
+            asked = confirm.isVisible() && confirm.Edit2->text() == "Station A";
+            confirm.Edit2->selectAll();
+            QTest::keyClicks(confirm.Edit2, "Station B");
+            QTest::mouseClick(confirm.Button1, Qt::LeftButton);
+        });
+        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        QVERIFY(asked);
+        QVERIFY(form->core().acquisition().DataMode());
+        QCOMPARE(form->core().remarks().text(), std::string("Station B"));
+        QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
+    }
+
+    void openingAFilePlotsEverySampleInNanotesla() {
+        const std::string name = writeDataFile();
+        QVERIFY(form->openDataFile(QString::fromStdString(name)));
+        QTRY_VERIFY(!form->loading());
+        QCOMPARE(form->windowTitle(), QString::fromStdString("ZUVA7-k Logger - Version 3.8 - 19.08.2009 - " + name));
+        const auto& samples = form->viewer().samples();
+        QCOMPARE(samples.size(), std::size_t(12));  // 3 records of 4 samples
+        // 4 Hz: sums of 64 counts, nT = sum x 0.5 / gain 1 / 64.
+        QCOMPARE(samples.timeline().timeAt(0), 13 * 3600 + 45 * 60 + 1.0);
+        QCOMPARE(samples.timeline().timeAt(11), 13 * 3600 + 45 * 60 + 3.75);
+        QCOMPARE(samples.component(0).value(0), 50.0f);
+        QCOMPARE(samples.component(1).value(0), -50.0f);
+        QCOMPARE(samples.component(2).value(0), 100.0f);
+        QCOMPARE(samples.component(0).value(11), 151.5f);
+        QCOMPARE(samples.component(1).value(11), -151.5f);
+        QCOMPARE(samples.component(2).value(11), 303.0f);
+        QVERIFY(form->viewer().isVisible());
+        for (int i = 0; i < 3; ++i) QVERIFY(!form->charts().chart(i)->isVisible());
+        QCOMPARE(form->ProgressBar1->value(), 0);
+        QVERIFY(lastLogLinesContain("Loading file: " + name));
+    }
+
+    void openingAMissingFileSaysSoAndKeepsTheCharts() {
+        const std::string name = (dir / "missing.zuv").string();
+        QTimer::singleShot(0, form.get(), [] { closeActiveMessageBox(); });
+        QVERIFY(!form->openDataFile(QString::fromStdString(name)));
+        QVERIFY(form->charts().chart(0)->isVisible());
+        QVERIFY(!form->viewer().isVisible());
+    }
+
+    void exportWritesTheTextFile() {
+        const std::string name = writeDataFile();
+        form->exportDataFile(QString::fromStdString(name));
+        // One line per sample: time, sample number, Bx, By, Bz in nT.
+        const char sep = zuva::recording::systemLocaleFormats().decimalSeparator;
+        std::string expected;
+        for (int k = 0; k < 3; ++k) {
+            for (int j = 0; j < 4; ++j) {
+                const double bx = 50.0 * (k + 1) + 0.5 * j;
+                char line[96];
+                std::snprintf(line, sizeof line, "13 45 %02d %d %.6f %.6f %.6f \r\n", k + 1, j + 1, bx, -bx, 2 * bx);
+                expected += line;
+            }
+        }
+        std::replace(expected.begin(), expected.end(), '.', sep);
+        QCOMPARE(readText(name + ".txt"), expected);
+        QCOMPARE(form->ProgressBar1->value(), 0);
+    }
+
+    void windowPlacementIsKeptInItsSection() {
+        form->move(40, 30);
+        form->resize(900, 700);
+        form->close();
+        const zuva::settings::SettingsFile settings((dir / "zuva.ini").string());
+        QCOMPARE(settings.readString("TForm1", "Width", ""), std::string("900"));
+        QCOMPARE(settings.readString("TForm1", "Height", ""), std::string("700"));
+        form.reset();
+        form = std::make_unique<TForm1>((dir / "zuva.ini").string());
+        QCOMPARE(form->size(), QSize(900, 700));
+    }
+
+    void visualizationToggleMovesTheEventLineAndLogs() {
+        auto& log = form->core().eventLog();
+        QTest::mouseClick(form->Button4, Qt::LeftButton);
+        QCOMPARE(form->Button4->text(), QString("OFF"));
+        QCOMPARE(form->Button4->toolTip(), QString("Press to visualize"));
+        QVERIFY(!form->isOn());
+        for (int i = 0; i < 3; ++i) QVERIFY(!form->charts().chart(i)->isVisible());
+        QCOMPARE(form->ComboBox1->y(), 58);
+        QCOMPARE(form->height(), 150);
+        QVERIFY(QString::fromStdString(log.lines().back()).endsWith(": Visualization: Off"));
+
+        form->charts().addPoints(std::vector<zuva::acquisition::ChartPoint>{{0.5, 1.0, 2.0, 3.0}});
+        QCOMPARE(form->charts().pointCount(0), 1);
+        QTest::mouseClick(form->Button4, Qt::LeftButton);
+        QCOMPARE(form->Button4->text(), QString("ON"));
+        QCOMPARE(form->Button4->toolTip(), QString("Press to turn the visualization off"));
+        for (int i = 0; i < 3; ++i) QVERIFY(form->charts().chart(i)->isVisible());
+        QCOMPARE(form->ComboBox1->y(), 615);
+        QCOMPARE(form->height(), 708);
+        QCOMPARE(form->charts().pointCount(0), 0);
+        QVERIFY(QString::fromStdString(log.lines().back()).endsWith(": Visualization: On"));
+    }
+
+    void overloadSwitchOffHidesWithoutTheClickLine() {
+        auto& log = form->core().eventLog();
+        const auto before = log.lines().back();
+        form->overloadSwitchOff();
+        QCOMPARE(form->Button4->text(), QString("OFF"));
+        QCOMPARE(form->ComboBox1->y(), 58);
+        QCOMPARE(form->height(), 150);
+        QCOMPARE(log.lines().back(), before);
+    }
+
+private:
+    // Start-up asks the unit for its position, which holds Start, Stop and GPS
+    // until a position frame arrives: the test's instrument answers.
+    void answerTheStartUpGpsRequest() {
+        const auto frame =
+            zuva::acquisition::encodePositionFrame({2009, 8, 19, 11, 59, 0}, 0x02, "5540.1234N", "03736.5678E", "150.0");
+        writeAll(frame.data(), frame.size());
+        QTRY_VERIFY(form->SpeedButton2->isEnabled());
+    }
+
+    // One second of 256 frames: Bx = base, By = -base, Bz = base + 10000.
+    void sendSecond(const zuva::acquisition::FrameDateTime& when, std::int32_t base) {
+        std::vector<std::uint8_t> bytes;
+        for (int i = 0; i < 256; ++i) {
+            const auto f = zuva::acquisition::encodeDataFrame(when, 0x02, static_cast<std::uint8_t>(i), base, -base,
+                                                              base + 10000);
+            bytes.insert(bytes.end(), f.begin(), f.end());
+        }
+        writeAll(bytes.data(), bytes.size());
+    }
+
+    void writeAll(const std::uint8_t* data, std::size_t size) {
+        while (size > 0) {
+            const ssize_t n = ::write(master, data, size);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EAGAIN) {
+                QCoreApplication::processEvents();
+                continue;
+            }
+            QVERIFY(n > 0);
+            data += n;
+            size -= static_cast<std::size_t>(n);
+            QCoreApplication::processEvents();
+        }
+    }
+
+    void chooseRate(int index) {
+        auto* box = form->optionsDialog().ComboBox2;
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    void chooseMinutes(int index) {
+        auto* box = form->optionsDialog().ComboBox5;
+        if (!box->isEnabled()) return;
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    QString lastLogLineEnd() const {
+        const QString line = QString::fromStdString(form->core().eventLog().lines().back());
+        const int colon = line.indexOf(": ");
+        return colon < 0 ? line : line.mid(colon);
+    }
+
+    bool lastLogLinesContain(const std::string& text) const {
+        for (const auto& line : form->core().eventLog().lines())
+            if (line.size() >= text.size() && line.compare(line.size() - text.size(), text.size(), text) == 0)
+                return true;
+        return false;
+    }
+
+    // A 4 Hz file (averaging 64) of three seconds 13:45:01..03 at sensitivity 0.5 and
+    // gain 1: record k, triple j holds Bx = 6400 (k + 1) + 64 j, By = -Bx, Bz = 2 Bx.
+    std::string writeDataFile() {
+        zuva::recording::EventLog& log = form->core().eventLog();
+        zuva::recording::DataFileWriter writer(log);
+        writer.setOutputDirectory(dir.string());
+        zuva::recording::DataFileHeaderInfo info;
+        info.fileDate = "20090819";
+        info.fileTime = "134501";
+        info.dateText = "2009 08 19";
+        info.averaging = 64;
+        info.samplingRateText = "4";
+        info.sensitivity = 0.5;
+        info.gainText = "1";
+        writer.OpenNewDataFile(info);
+        for (int k = 0; k < 3; ++k) {
+            zuva::recording::SecondRecord r;
+            r.statusByte = 0x08;
+            r.hour = 13;
+            r.minute = 45;
+            r.second = static_cast<std::uint8_t>(k + 1);
+            r.tripleCount = 4;
+            for (int j = 0; j < 4; ++j) {
+                r.bx[j] = 6400 * (k + 1) + 64 * j;
+                r.by[j] = -r.bx[j];
+                r.bz[j] = 2 * r.bx[j];
+            }
+            writer.AppendSecondRecord(r);
+        }
+        return writer.DataFileName();
+    }
+
+    static std::string readText(const std::string& name) {
+        std::ifstream in(name, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+
+    static void closeActiveMessageBox() {
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    }
+
+    fs::path dir, oldCwd;
+    int master = -1, slave = -1;
+    std::unique_ptr<TForm1> form;
+};
+
+QTEST_MAIN(TForm1Test)
+#include "TForm1Test.moc"
