@@ -355,9 +355,15 @@ void TForm1::logLater(const std::string& message) {
 }
 
 void TForm1::stopLoading() {
-    cancelLoading_ = true;
+    {
+        const std::lock_guard lock(flightMutex_);
+        cancelLoading_ = true;
+    }
+    flightChanged_.notify_all();
     if (loader_.joinable()) loader_.join();
+    const std::lock_guard lock(flightMutex_);
     cancelLoading_ = false;
+    blocksInFlight_ = 0;
 }
 
 QString TForm1::chooseDataFile() {
@@ -397,12 +403,22 @@ bool TForm1::openDataFile(const QString& name) {
     ProgressBar1->setValue(0);
 
     loading_ = true;
-    loader_ = std::thread([this, path, header] {
+    // Blocks of an earlier load still queued for the main thread are dropped there.
+    const std::uint64_t generation = ++loadGeneration_;
+    loader_ = std::thread([this, path, header, generation] {
         ForwardingLog log([this](const std::string& line) { logLater(line); });
         struct Consumer final : recording::RecordBlockConsumer {
             TForm1* form;
+            std::uint64_t generation;
             bool consumeBlock(const recording::RecordBlock& block) override {
-                if (form->cancelLoading_) return false;
+                {
+                    std::unique_lock lock(form->flightMutex_);
+                    form->flightChanged_.wait(lock, [f = form] {
+                        return f->cancelLoading_ || f->blocksInFlight_ < kBlocksInFlight;
+                    });
+                    if (form->cancelLoading_) return false;
+                    ++form->blocksInFlight_;
+                }
                 auto copy = std::make_shared<LoadedBlock>();
                 copy->seconds.assign(block.timeOfDay.begin(), block.timeOfDay.end());
                 copy->bx.assign(block.bx.begin(), block.bx.end());
@@ -411,16 +427,23 @@ bool TForm1::openDataFile(const QString& name) {
                 copy->percent = block.progressPercent();
                 QMetaObject::invokeMethod(
                     form,
-                    [f = form, copy] {
+                    [f = form, copy, g = generation] {
+                        if (g != f->loadGeneration_) return;
                         f->viewer_->appendBlock(copy->seconds.data(), copy->bx.data(), copy->by.data(),
                                                 copy->bz.data(), copy->seconds.size());
                         f->ProgressBar1->setValue(copy->percent);
+                        {
+                            const std::lock_guard lock(f->flightMutex_);
+                            if (f->blocksInFlight_ > 0) --f->blocksInFlight_;
+                        }
+                        f->flightChanged_.notify_all();
                     },
                     Qt::QueuedConnection);
                 return true;
             }
         } consumer;
         consumer.form = this;
+        consumer.generation = generation;
         std::string failure;
         try {
             recording::DataRecordReader reader(log);
@@ -431,7 +454,8 @@ bool TForm1::openDataFile(const QString& name) {
         }
         QMetaObject::invokeMethod(
             this,
-            [this, failure] {
+            [this, failure, generation] {
+                if (generation != loadGeneration_) return;
                 if (!failure.empty()) core_->eventLog().addlogfile("Loading stopped: " + failure);
                 viewer_->resetView();
                 viewer_->refreshNow();

@@ -3,7 +3,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -85,6 +87,12 @@ public:
 
     // True while a file's records are still being read.
     bool loading() const { return loading_.load(); }
+    // Blocks read from the file that the viewer has not taken yet.
+    int blocksInFlight() {
+        const std::lock_guard lock(flightMutex_);
+        return blocksInFlight_;
+    }
+    static constexpr int kBlocksInFlight = 8;
 
     ProgramCore& core() { return *core_; }
     settings::TOptions& optionsDialog() { return *options_; }
@@ -161,6 +169,13 @@ private:
     std::atomic<bool> loading_{false};
     std::atomic<bool> cancelLoading_{false};
     std::thread loader_;
+    // Blocks read but not yet taken by the viewer. The loader waits while there are
+    // kBlocksInFlight of them, so a slow main thread never makes the blocks of a
+    // whole file pile up in memory.
+    std::mutex flightMutex_;
+    std::condition_variable flightChanged_;
+    int blocksInFlight_ = 0;
+    std::uint64_t loadGeneration_ = 0;  // main thread only
 };
 
 }  // namespace zuva::app

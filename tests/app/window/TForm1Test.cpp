@@ -29,7 +29,9 @@
 #include <vector>
 #include <filesystem>
 #include <fstream>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "acquisition/FrameEncoder.h"
 #include "acquisition/FileRotation.h"
@@ -292,6 +294,23 @@ private slots:
         QVERIFY(lastLogLinesContain("Loading file: " + name));
     }
 
+    void openingAnotherFileWhileOneLoadsShowsOnlyTheNewOne() {
+        // 200 seconds at 256 Hz: far more blocks than the loader hands on before the
+        // window takes them, so the first load is still under way.
+        const std::string big = writeDataFile(256, 200, "120000");
+        const std::string small = writeDataFile();
+        QVERIFY(form->openDataFile(QString::fromStdString(big)));
+        // The main thread takes nothing meanwhile: the loader fills its quota and waits.
+        for (int i = 0; i < 500 && form->blocksInFlight() < TForm1::kBlocksInFlight; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        QCOMPARE(form->blocksInFlight(), TForm1::kBlocksInFlight);
+        QVERIFY(form->openDataFile(QString::fromStdString(small)));
+        QTRY_VERIFY(!form->loading());
+        QCoreApplication::processEvents();
+        QCOMPARE(form->viewer().samples().size(), std::size_t(12));
+        QCOMPARE(form->viewer().samples().component(0).value(0), 50.0f);
+    }
+
     void openingAMissingFileSaysSoAndKeepsTheCharts() {
         const std::string name = (dir / "missing.zuv").string();
         QTimer::singleShot(0, form.get(), [] { closeActiveMessageBox(); });
@@ -426,29 +445,30 @@ private:
         return false;
     }
 
-    // A 4 Hz file (averaging 64) of three seconds 13:45:01..03 at sensitivity 0.5 and
-    // gain 1: record k, triple j holds Bx = 6400 (k + 1) + 64 j, By = -Bx, Bz = 2 Bx.
-    std::string writeDataFile() {
+    // By default a 4 Hz file (averaging 64) of three seconds 13:45:01..03 at
+    // sensitivity 0.5 and gain 1: record k, triple j holds Bx = 6400 (k + 1) + 64 j,
+    // By = -Bx, Bz = 2 Bx (sums of `averaging` counts).
+    std::string writeDataFile(int rate = 4, int seconds = 3, const std::string& fileTime = "134501") {
         zuva::recording::EventLog& log = form->core().eventLog();
         zuva::recording::DataFileWriter writer(log);
         writer.setOutputDirectory(dir.string());
         zuva::recording::DataFileHeaderInfo info;
         info.fileDate = "20090819";
-        info.fileTime = "134501";
+        info.fileTime = fileTime;
         info.dateText = "2009 08 19";
-        info.averaging = 64;
-        info.samplingRateText = "4";
+        info.averaging = static_cast<std::uint16_t>(256 / rate);
+        info.samplingRateText = std::to_string(rate);
         info.sensitivity = 0.5;
         info.gainText = "1";
         writer.OpenNewDataFile(info);
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < seconds; ++k) {
             zuva::recording::SecondRecord r;
             r.statusByte = 0x08;
             r.hour = 13;
-            r.minute = 45;
-            r.second = static_cast<std::uint8_t>(k + 1);
-            r.tripleCount = 4;
-            for (int j = 0; j < 4; ++j) {
+            r.minute = static_cast<std::uint8_t>(45 + (k + 1) / 60);
+            r.second = static_cast<std::uint8_t>((k + 1) % 60);
+            r.tripleCount = static_cast<std::uint16_t>(rate);
+            for (int j = 0; j < rate; ++j) {
                 r.bx[j] = 6400 * (k + 1) + 64 * j;
                 r.by[j] = -r.bx[j];
                 r.bz[j] = 2 * r.bx[j];
