@@ -23,12 +23,15 @@
 #include <vector>
 
 #include "display/FileViewerPlot.h"
+#include "ViewerBenchSupport.h"
 #include "display/LiveCharts.h"
 
 namespace {
 
+using zuva::bench::statusKilobytes;
+
 constexpr int kRate = 256;
-constexpr int kSecondsPerDay = 86400;
+using zuva::bench::kSecondsPerDay;
 constexpr std::size_t kSamplesPerDay = std::size_t{kRate} * kSecondsPerDay;
 
 // One second of samples of a slowly wandering field with noise, as nT.
@@ -52,16 +55,6 @@ struct Generator {
         }
     }
 };
-
-long statusKilobytes(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0) return std::atol(line.c_str() + prefix.size());
-    }
-    return 0;
-}
 
 std::unique_ptr<zuva::display::FileViewerPlot> g_viewer;
 
@@ -125,21 +118,7 @@ void BaselineConvertDay(benchmark::State& state) {
 }
 BENCHMARK(BaselineConvertDay)->Iterations(2)->Unit(benchmark::kMillisecond);
 
-void ViewerRedraw(benchmark::State& state) {
-    zuva::display::FileViewerPlot& viewer = loadedViewer();
-    const double seconds = static_cast<double>(state.range(0));
-    const double from = 43200.0 / kSecondsPerDay;
-    if (seconds >= kSecondsPerDay) {
-        viewer.resetView();
-    } else {
-        viewer.setVisibleRange(QCPRange(from, from + seconds / kSecondsPerDay));
-    }
-    for (auto _ : state) {
-        viewer.refreshNow();
-        viewer.replot();
-    }
-    state.counters["points_per_graph"] = viewer.componentGraph(0)->dataCount();
-}
+void ViewerRedraw(benchmark::State& state) { zuva::bench::timeRedraws(state, loadedViewer()); }
 BENCHMARK(ViewerRedraw)->Arg(kSecondsPerDay)->Arg(60)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void ViewerRelease(benchmark::State& state) {

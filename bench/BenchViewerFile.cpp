@@ -26,6 +26,7 @@
 #include "app/TForm1.h"
 #include "display/FileViewerData.h"
 #include "display/FileViewerPlot.h"
+#include "ViewerBenchSupport.h"
 #include "recording/DataFileHeaderComposer.h"
 #include "recording/DataFileHeaderReader.h"
 #include "recording/DataRecordReader.h"
@@ -35,19 +36,11 @@
 
 namespace {
 
+using zuva::bench::statusKilobytes;
+
 namespace fs = std::filesystem;
 constexpr int kRate = 256;
-constexpr int kSecondsPerDay = 86400;
-
-long statusKilobytes(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0) return std::atol(line.c_str() + prefix.size());
-    }
-    return 0;
-}
+using zuva::bench::kSecondsPerDay;
 
 // Resets the peak resident size to the current one (Linux: clear_refs, value 5).
 void resetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
@@ -187,19 +180,7 @@ void WindowRedraw(benchmark::State& state) {
         state.SkipWithError("the open did not run");
         return;
     }
-    zuva::display::FileViewerPlot& viewer = g_window->form->viewer();
-    const double seconds = static_cast<double>(state.range(0));
-    const double from = 43200.0 / kSecondsPerDay;
-    if (seconds >= kSecondsPerDay) {
-        viewer.resetView();
-    } else {
-        viewer.setVisibleRange(QCPRange(from, from + seconds / kSecondsPerDay));
-    }
-    for (auto _ : state) {
-        viewer.refreshNow();
-        viewer.replot();
-    }
-    state.counters["points_per_graph"] = viewer.componentGraph(0)->dataCount();
+    zuva::bench::timeRedraws(state, g_window->form->viewer());
 }
 BENCHMARK(WindowRedraw)->Arg(kSecondsPerDay)->Arg(60)->Unit(benchmark::kMillisecond);
 
