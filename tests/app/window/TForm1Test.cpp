@@ -434,7 +434,7 @@ private:
 
     QString lastLogLineEnd() const {
         const QString line = QString::fromStdString(form->core().eventLog().lines().back());
-        const int colon = line.indexOf(": ");
+        const auto colon = line.indexOf(": ");
         return colon < 0 ? line : line.mid(colon);
     }
 
