@@ -8,6 +8,8 @@
 #include "acquisition/ChartFeed.h"
 #include "acquisition/ControlStates.h"
 #include "acquisition/NoResponseTimer.h"
+#include "acquisition/PortReconnect.h"
+#include "acquisition/RetryTimer.h"
 #include "acquisition/StatusPanels.h"
 #include "acquisition/VisualizationSwitch.h"
 #include "app/ProgramLifecycle.h"
@@ -51,6 +53,10 @@ public:
         std::function<void()> outputDirectoryChanged{};
         // The port dialog of the "&ComPort" menu item; may be null.
         serial::PortChooser* portChooser = nullptr;
+        // The timer of the tries to reopen a port that vanished during a run; its
+        // expiry calls RetryTimerTimer. May be null: the loss is then logged and the
+        // run waits for Stop.
+        acquisition::RetryTimer* retryTimer = nullptr;
     };
 
     // settingsPath: the settings file to use ("zuva.ini" beside the program unless
@@ -64,6 +70,8 @@ public:
 
     // The no-response timer's expiry, for the frontend's timer to call.
     void Timer5Timer() { run_.Timer5Timer(); }
+    // The retry timer's expiry, for the frontend's retry timer to call.
+    void RetryTimerTimer() { reconnect_.RetryTimerTimer(); }
 
     recording::EventLog& eventLog() { return eventLog_; }
     settings::SettingsFile& settingsFile() { return settings_; }
@@ -72,6 +80,7 @@ public:
     recording::DataFileWriter& dataFile() { return dataFile_; }
     acquisition::Acquisition& acquisition() { return acquisition_; }
     acquisition::AcquisitionRun& run() { return run_; }
+    acquisition::PortReconnect& reconnect() { return reconnect_; }
     settings::OptionsModel& options() { return options_; }
     settings::OutputDirectoryModel& outputDirectory() { return outputDirectory_; }
     settings::RemarksText& remarks() { return remarks_; }
@@ -93,6 +102,7 @@ private:
     settings::RemarksText remarks_;
     settings::OptionsModel options_;
     settings::OutputDirectoryModel outputDirectory_;
+    acquisition::PortReconnect reconnect_;
     acquisition::AcquisitionRun run_;
     ProgramLifecycle lifecycle_;
 };

@@ -25,6 +25,7 @@
 #include "app/ProgramCore.h"
 #include "app/QtDispatcher.h"
 #include "app/QtNoResponseTimer.h"
+#include "app/QtRetryTimer.h"
 #include "app/SignalPipe.h"
 #include "app/TForm1.h"
 
@@ -45,6 +46,7 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config)
     QCoreApplication application(argc, argv);
     zuva::app::QtDispatcher dispatcher;
     zuva::app::QtNoResponseTimer timer;
+    zuva::app::QtRetryTimer retryTimer;
     zuva::app::NoCharts charts;
     const auto reportError = [](const std::string& message) {
         std::fprintf(stderr, "zuva-logger: %s\n", message.c_str());
@@ -60,10 +62,12 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config)
 
     zuva::app::ProgramCore::Frontend frontend{dispatcher, timer, charts, panels, charts};
     frontend.reportError = reportError;
+    frontend.retryTimer = &retryTimer;
     zuva::app::ProgramCore core(frontend, zuva::settings::SettingsFile::choosePath(config));
     zuva::app::HeadlessStatus status(std::cout, core.dataFile());
     panels.status = &status;
     timer.setOnTimeout([&core] { core.Timer5Timer(); });
+    retryTimer.setOnTimeout([&core] { core.RetryTimerTimer(); });
 
     bool closing = false;
     zuva::app::SignalPipe signalPipe([&](int) {
