@@ -53,9 +53,10 @@ const char* simUsage() {
            "  --lose-end-every N       every Nth second loses its last frames (--lose-end-count, default 3)\n"
            "  --gps-toggle-every N     the GPS bit flips every N seconds\n"
            "  --silent                 never sends anything\n"
-           "  --unplug-at S --unplug-for P  after S real seconds the line is pulled out (the pty closed, the\n"
-           "                           name unregistered); P seconds later a new pty is registered under the\n"
-           "                           same name. The unit and its clock run on meanwhile; what it sends then is lost\n"
+           "  --unplug-at S --unplug-for P  after S real seconds the line is pulled out (the name\n"
+           "                           unregistered, the pty closed); P seconds later a new pty is\n"
+           "                           registered under the same name. The unit and its clock run on;\n"
+           "                           what it sends while the line is out is lost\n"
            "  --journal FILE           one line per frame sent and control byte received:\n"
            "                           \"<seconds since start> tx|rx <bytes as upper-case hex, blank-separated>\"\n"
            "                           and \"<seconds since start> unplug|replug\" when the line is pulled and back\n";
