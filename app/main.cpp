@@ -18,6 +18,8 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -46,7 +48,6 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config)
     QCoreApplication application(argc, argv);
     zuva::app::QtDispatcher dispatcher;
     zuva::app::QtNoResponseTimer timer;
-    zuva::app::QtRetryTimer retryTimer;
     zuva::app::NoCharts charts;
     const auto reportError = [](const std::string& message) {
         std::fprintf(stderr, "zuva-logger: %s\n", message.c_str());
@@ -62,12 +63,10 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config)
 
     zuva::app::ProgramCore::Frontend frontend{dispatcher, timer, charts, panels, charts};
     frontend.reportError = reportError;
-    frontend.retryTimer = &retryTimer;
     zuva::app::ProgramCore core(frontend, zuva::settings::SettingsFile::choosePath(config));
     zuva::app::HeadlessStatus status(std::cout, core.dataFile());
     panels.status = &status;
     timer.setOnTimeout([&core] { core.Timer5Timer(); });
-    retryTimer.setOnTimeout([&core] { core.RetryTimerTimer(); });
 
     bool closing = false;
     zuva::app::SignalPipe signalPipe([&](int) {
@@ -148,6 +147,13 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // Both the window and the headless recorder try to reopen a vanished port on
+    // a timer of their event loop.
+    zuva::app::ProgramCore::setRetryTimerFactory([](std::function<void()> onTimeout) {
+        auto timer = std::make_unique<zuva::app::QtRetryTimer>();
+        timer->setOnTimeout(std::move(onTimeout));
+        return std::unique_ptr<zuva::acquisition::RetryTimer>(std::move(timer));
+    });
     try {
         if (!headless) {
             if (!displayAvailable()) {

@@ -67,13 +67,13 @@ protected:
         fs::remove_all(dir, ec);
     }
 
-    void makeCore(const std::string& start) {
+    void makeCore(const std::string& start, bool giveRetryTimer = true) {
         std::ofstream(dir / "zuva.ini") << "[Config]\nComPort=" << link << "\nGain=0\nSamplingRate=6\nStart=" << start
                                         << "\nOutputDirectory=" << dir.string() << "\n";
         ProgramCore::Frontend frontend{queue, timer, chart, panels, visualization};
         frontend.reportError = [this](const std::string& e) { errors.push_back(e); };
         frontend.confirmRemark = [this] { confirmedRemarks.push_back(core->remarks().text()); };
-        frontend.retryTimer = &retry;
+        if (giveRetryTimer) frontend.retryTimer = &retry;
         core = std::make_unique<ProgramCore>(frontend, (dir / "zuva.ini").string());
     }
 
@@ -249,6 +249,35 @@ TEST_F(ProgramCoreTest, StopAndShutDownWhileThePortIsAwayNeitherHangNorSend) {
     EXPECT_EQ(std::count_if(all.begin(), all.end(),
                             [](const std::string& m) { return m.rfind("ComPort not reconnected", 0) == 0; }),
               1);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(ProgramCoreTest, AFrontendWithoutARetryTimerGetsOneFromTheProgramsFactory) {
+    using namespace std::chrono_literals;
+    fakes::FakeRetryTimer* made = nullptr;
+    std::function<void()> expiry;
+    ProgramCore::setRetryTimerFactory([&](std::function<void()> onTimeout) {
+        auto fresh = std::make_unique<fakes::FakeRetryTimer>();
+        made = fresh.get();
+        expiry = std::move(onTimeout);
+        return std::unique_ptr<acquisition::RetryTimer>(std::move(fresh));
+    });
+    makeCore("Yes", false);
+    ProgramCore::setRetryTimerFactory({});
+    ASSERT_NE(made, nullptr);
+    core->startUp();
+    ASSERT_EQ(received(2), (Bytes{0x04, 0x84}));
+
+    unplug();
+    ASSERT_TRUE(queue.serveUntil([&] { return logged("ComPort lost: "); }, 3s));
+    EXPECT_EQ(made->intervals, std::vector<int>{1000});
+    replug();
+    made->active = false;
+    expiry();
+    EXPECT_TRUE(logged("ComPort reconnected: " + link + "; "));
+    EXPECT_EQ(received(1), (Bytes{0x84}));
+    core->shutDown();
+    EXPECT_EQ(received(1), (Bytes{0x04}));
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
