@@ -55,4 +55,14 @@ void Acquisition::StopTransmission() {
     control_.SendControlByte();
 }
 
+void Acquisition::StopTransmissionWithoutPort() {
+    log_.addlogfile("Stop = " + services_.dataFile.DataFileName());
+    control_.setCharacter(ControlWord::kTransmit, false);
+}
+
+void Acquisition::ResumeAfterGap() {
+    receiver_.resumeAfterGap();
+    control_.SendControlByte();
+}
+
 }  // namespace zuva::acquisition

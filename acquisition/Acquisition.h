@@ -59,6 +59,12 @@ public:
     // Stop, once the port is open: "Stop = " + the data file name logged, transmission
     // off and the byte sent. A refused write is thrown.
     void StopTransmission();
+    // Stop while the port is away: "Stop = " + the data file name logged and
+    // transmission off in the control word; nothing is sent.
+    void StopTransmissionWithoutPort();
+    // The port is back after a gap: reception goes on from the next whole second
+    // and the control byte in force is sent again. A refused write is thrown.
+    void ResumeAfterGap();
     // Opening a recorded file drops an unanswered position request.
     void ClearPositionRequest() { flags_.positionRequestPending = false; }
 

@@ -34,14 +34,26 @@ void AcquisitionRun::Button1Click() {
 }
 
 void AcquisitionRun::Button2Click() {
+    const bool portAway = hooks_.endPortWait && hooks_.endPortWait();
     presence_.CheckComPort();
     controls_.setEnabled(Control::StartButton, true);
     controls_.setEnabled(Control::GpsButton, true);
-    if (presence_.SelectedPort() == kNoPort) return;
+    const bool present = presence_.SelectedPort() != kNoPort;
+    // A run whose port vanished is ended all the same, or its locked controls
+    // (the ComPort menu among them) could never be used again.
+    if (!present && !portAway) return;
 
     acquisition_.EndRun();
+    if (!present) {
+        acquisition_.StopTransmissionWithoutPort();
+        return;
+    }
     if (hooks_.openPort) hooks_.openPort();
     acquisition_.StopTransmission();
+}
+
+void AcquisitionRun::EndPortWait() {
+    if (hooks_.endPortWait) hooks_.endPortWait();
 }
 
 void AcquisitionRun::Timer5Timer() {

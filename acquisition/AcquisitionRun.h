@@ -32,6 +32,9 @@ public:
         std::function<void(int)> setProgress;
         // Baud rate 115200 and OpenPort (nothing when already open). Errors are thrown.
         std::function<void()> openPort;
+        // Ends the wait for a port that vanished during the run (no more tries to
+        // reopen it); true when the run was waiting. May be empty.
+        std::function<bool()> endPortWait;
     };
 
     AcquisitionRun(Acquisition& acquisition, PortPresence& presence, ControlStates& controls,
@@ -40,7 +43,12 @@ public:
     // Start. Port errors are thrown to the caller (the run is then not active).
     void Button1Click();
     // Stop. Port errors are thrown to the caller; the controls are unlocked first.
+    // While the run waits for its vanished port, Stop ends the wait; when the port
+    // is not present then, the run still ends (controls unlocked, "Stop = " logged,
+    // transmission off in the control word) without anything being sent.
     void Button2Click();
+    // Shut-down: ends a wait for a vanished port, if there is one.
+    void EndPortWait();
     // The no-response timer has run out.
     void Timer5Timer();
 

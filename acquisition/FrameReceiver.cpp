@@ -7,6 +7,11 @@
 
 namespace zuva::acquisition {
 
+namespace {
+// SampleIndex is byte 9 of a DataFrame.
+constexpr std::size_t kSampleIndexOffset = 8;
+}  // namespace
+
 FrameReceiver::FrameReceiver(PortIo& port, FrameHandler& handler, ControlWord& control, recording::LogSink& log,
                              NoResponseTimer& timer, VisualizationSwitch& visualization, ControlStates& controls,
                              RunFlags& flags)
@@ -28,6 +33,13 @@ void FrameReceiver::resetForRun() {
     position_.restart();
     data_.waitForSync();
     position_.waitForSync();
+    awaitSecondStart_ = false;
+}
+
+void FrameReceiver::resumeAfterGap() {
+    data_.restart();
+    data_.waitForSync();
+    awaitSecondStart_ = true;
 }
 
 void FrameReceiver::ComPort1RxChar(int count) {
@@ -107,6 +119,8 @@ void FrameReceiver::dataBatch(std::span<const std::uint8_t> batch) {
         std::copy_n(data_.frame().begin(), kDataFrameSize, frame.begin());
         switch (step.outcome) {
             case FrameOutcome::Frame:
+                if (awaitSecondStart_ && frame[kSampleIndexOffset] != 0) break;  // rest of a second begun in the gap
+                awaitSecondStart_ = false;
                 decodeData(frame);
                 break;
             case FrameOutcome::BadSync:

@@ -38,6 +38,12 @@ public:
 
     // Start of a run: partial frames dropped, both frame kinds wait for their sync byte.
     void resetForRun();
+    // The port is back after a gap in the stream: the partial DataFrame from before
+    // the gap is dropped, DataFrames wait for their sync byte, and the frames up to
+    // the first one of a new second (SampleIndex 0) are passed over, so that no
+    // second mixes samples from both sides of the gap.
+    void resumeAfterGap();
+    bool awaitingSecondStart() const { return awaitSecondStart_; }
 
     const FrameAssembler& dataFrames() const { return data_; }
     const FrameAssembler& positionFrames() const { return position_; }
@@ -65,6 +71,7 @@ private:
     FaultReporter readFaults_;
     FaultReporter writeFaults_;
     FaultReporter decodeFaults_;
+    bool awaitSecondStart_ = false;
 };
 
 }  // namespace zuva::acquisition

@@ -17,7 +17,20 @@ void raiseProcessPriority() {
     }
 }
 
+ProgramCore::RetryTimerFactory& retryTimerFactory() {
+    static ProgramCore::RetryTimerFactory factory;
+    return factory;
+}
+
 }  // namespace
+
+void ProgramCore::setRetryTimerFactory(RetryTimerFactory factory) { retryTimerFactory() = std::move(factory); }
+
+acquisition::RetryTimer* ProgramCore::retryTimer(const Frontend& frontend) {
+    if (frontend.retryTimer != nullptr) return frontend.retryTimer;
+    if (retryTimerFactory()) ownRetryTimer_ = retryTimerFactory()([this] { reconnect_.RetryTimerTimer(); });
+    return ownRetryTimer_.get();
+}
 
 ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPath)
     : formats_(recording::systemLocaleFormats()),
@@ -33,9 +46,11 @@ ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPa
                            dataFile_.setOutputDirectory(outputDirectory_.fieldText());
                            if (changed) changed();
                        }),
+      reconnect_(acquisition_, port_, retryTimer(frontend), frontend.timer, eventLog_, clock_),
       run_(acquisition_, port_, controls_, frontend.timer, eventLog_, runHooks(frontend)),
       lifecycle_(lifecycleServices(frontend)) {
     port_.port().OnRxChar = [this](serial::TComPort&, int count) { acquisition_.ComPort1RxChar(count); };
+    port_.port().OnDeviceLost = [this](serial::TComPort&, int systemCode) { reconnect_.PortLost(systemCode); };
     // Start and Stop switch the Options dialog's rate, sensitivity, "Apply" and
     // automatic-start controls together.
     controls_.addObserver([this](acquisition::Control control, bool enabled) {
@@ -73,6 +88,7 @@ acquisition::AcquisitionRun::Hooks ProgramCore::runHooks(const Frontend& fronten
     };
     hooks.setProgress = frontend.setProgress;
     hooks.openPort = [this] { port_.OpenPort(); };
+    hooks.endPortWait = [this] { return reconnect_.EndWait(); };
     return hooks;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "acquisition/Acquisition.h"
@@ -8,6 +9,8 @@
 #include "acquisition/ChartFeed.h"
 #include "acquisition/ControlStates.h"
 #include "acquisition/NoResponseTimer.h"
+#include "acquisition/PortReconnect.h"
+#include "acquisition/RetryTimer.h"
 #include "acquisition/StatusPanels.h"
 #include "acquisition/VisualizationSwitch.h"
 #include "app/ProgramLifecycle.h"
@@ -51,7 +54,19 @@ public:
         std::function<void()> outputDirectoryChanged{};
         // The port dialog of the "&ComPort" menu item; may be null.
         serial::PortChooser* portChooser = nullptr;
+        // The timer of the tries to reopen a port that vanished during a run; its
+        // expiry calls RetryTimerTimer. May be null: the core then makes its own with
+        // the retry timer factory, and without one the loss is logged and the run
+        // waits for Stop.
+        acquisition::RetryTimer* retryTimer = nullptr;
     };
+
+    // Makes a retry timer on the program's event loop that calls onTimeout on expiry.
+    using RetryTimerFactory =
+        std::function<std::unique_ptr<acquisition::RetryTimer>(std::function<void()> onTimeout)>;
+    // The program registers its event loop's retry timer once, before any core is
+    // made, so that every frontend gets one without wiring it itself.
+    static void setRetryTimerFactory(RetryTimerFactory factory);
 
     // settingsPath: the settings file to use ("zuva.ini" beside the program unless
     // given on the command line).
@@ -64,6 +79,8 @@ public:
 
     // The no-response timer's expiry, for the frontend's timer to call.
     void Timer5Timer() { run_.Timer5Timer(); }
+    // The retry timer's expiry, for the frontend's retry timer to call.
+    void RetryTimerTimer() { reconnect_.RetryTimerTimer(); }
 
     recording::EventLog& eventLog() { return eventLog_; }
     settings::SettingsFile& settingsFile() { return settings_; }
@@ -72,6 +89,7 @@ public:
     recording::DataFileWriter& dataFile() { return dataFile_; }
     acquisition::Acquisition& acquisition() { return acquisition_; }
     acquisition::AcquisitionRun& run() { return run_; }
+    acquisition::PortReconnect& reconnect() { return reconnect_; }
     settings::OptionsModel& options() { return options_; }
     settings::OutputDirectoryModel& outputDirectory() { return outputDirectory_; }
     settings::RemarksText& remarks() { return remarks_; }
@@ -81,6 +99,7 @@ private:
     settings::OptionsHooks optionsHooks(const Frontend& frontend);
     acquisition::AcquisitionRun::Hooks runHooks(const Frontend& frontend);
     ProgramLifecycle::Services lifecycleServices(const Frontend& frontend);
+    acquisition::RetryTimer* retryTimer(const Frontend& frontend);
 
     recording::LocaleFormats formats_;
     recording::SystemClock clock_;
@@ -93,6 +112,8 @@ private:
     settings::RemarksText remarks_;
     settings::OptionsModel options_;
     settings::OutputDirectoryModel outputDirectory_;
+    std::unique_ptr<acquisition::RetryTimer> ownRetryTimer_;  // when the frontend gives none
+    acquisition::PortReconnect reconnect_;
     acquisition::AcquisitionRun run_;
     ProgramLifecycle lifecycle_;
 };

@@ -66,6 +66,12 @@ void ProgramLifecycle::GainBoxChange(int index) {
 }
 
 void ProgramLifecycle::shutDown() {
+    // No more tries to reopen a port that vanished during the run.
+    try {
+        s_.run.EndPortWait();
+    } catch (const std::exception& e) {
+        report(e.what());
+    }
     try {
         s_.port.CheckComPort();
     } catch (const std::exception& e) {

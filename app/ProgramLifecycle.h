@@ -52,8 +52,9 @@ public:
 
     // Everything from "Program is starting up." to the automatic Start or GPS request.
     void startUp();
-    // Closing the main window: the presence check, the six settings, the Stop and the
-    // port's closing when a port is in use, "Exit program". Never throws.
+    // Closing the main window: the end of a wait for a vanished port, the presence
+    // check, the six settings, the Stop and the port's closing when a port is in
+    // use, "Exit program". Never throws.
     void shutDown();
 
     // The gain list's change (ComboBox3Change) as the window's gain box runs it: the

@@ -1,6 +1,8 @@
 #include "app/SerialPortLink.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 #include <string_view>
 #include <utility>
 
@@ -39,6 +41,12 @@ void SerialPortLink::DetectComPort(const std::string& storedComPort, const std::
 void SerialPortLink::OpenPort() {
     port_.SetBaudRate(serial::TBaudRate::br115200);
     port_.OpenPort();
+}
+
+bool SerialPortLink::PortListed() {
+    std::vector<std::string> names;
+    port_.ListPortNames(names);
+    return std::find(names.begin(), names.end(), port_.Port()) != names.end();
 }
 
 void SerialPortLink::N24Click(const std::function<void()>& gpsButton) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "acquisition/PortIo.h"
+#include "acquisition/ReopenablePort.h"
 #include "app/PortSteps.h"
 #include "recording/LogSink.h"
 #include "serial/Dispatcher.h"
@@ -16,8 +17,9 @@ namespace zuva::app {
 
 // The serial-port component and its port selection as the acquisition and the
 // program's sequences use them: byte reads and writes, the presence check, the
-// start-up port step and opening and closing.
-class SerialPortLink final : public acquisition::PortIo, public PortSteps {
+// start-up port step and opening and closing, and letting go of a vanished device
+// and reopening it under the same name.
+class SerialPortLink final : public acquisition::PortIo, public PortSteps, public acquisition::ReopenablePort {
 public:
     // chooser: the port dialog of the "&ComPort" menu item; may be null (no dialog:
     // Cancel).
@@ -34,6 +36,14 @@ public:
                        const std::function<void()>& applyGain) override;
     void OpenPort() override;
     void ClosePort() override { port_.ClosePort(); }
+
+    std::string PortName() const override { return port_.Port(); }
+    // Lists the ports present and looks for Port (exact); the hidden port list of
+    // the port selection is left as it was.
+    bool PortListed() override;
+    void ReleasePort() override { port_.ClosePort(); }
+    // OpenPort with the line settings held (115200 bit/s, as everywhere).
+    void ReopenPort() override { OpenPort(); }
 
     // The "&ComPort" menu item; gpsButton is the GPS action run once a port is set.
     void N24Click(const std::function<void()>& gpsButton);

@@ -18,6 +18,8 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -25,6 +27,7 @@
 #include "app/ProgramCore.h"
 #include "app/QtDispatcher.h"
 #include "app/QtNoResponseTimer.h"
+#include "app/QtRetryTimer.h"
 #include "app/SignalPipe.h"
 #include "app/TForm1.h"
 
@@ -144,6 +147,13 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // Both the window and the headless recorder try to reopen a vanished port on
+    // a timer of their event loop.
+    zuva::app::ProgramCore::setRetryTimerFactory([](std::function<void()> onTimeout) {
+        auto timer = std::make_unique<zuva::app::QtRetryTimer>();
+        timer->setOnTimeout(std::move(onTimeout));
+        return std::unique_ptr<zuva::acquisition::RetryTimer>(std::move(timer));
+    });
     try {
         if (!headless) {
             if (!displayAvailable()) {

@@ -218,7 +218,10 @@ void TComPort::closeDevice() {
     // Discard both queues, drop exclusivity (it outlives the descriptor on a
     // pseudo-terminal whose master stays open) and release the lock. Errors here
     // come from a device that is already gone and change nothing.
-    tcflush(fd_, TCIOFLUSH);
+    // A pseudo-terminal's output queue is the other end's input: what is in it has
+    // been written (WriteText counted it as sent), and flushing it would take back
+    // the stop byte sent just before closing. Only its input is discarded.
+    tcflush(fd_, isPty_ ? TCIFLUSH : TCIOFLUSH);
     ioctl(fd_, TIOCNXCL);
     flock(fd_, LOCK_UN);
     ::close(fd_);

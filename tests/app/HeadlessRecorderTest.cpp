@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "SimJournal.h"
 #include "recording/SecondRecordEncoder.h"
 
 namespace zuva::app {
@@ -25,127 +26,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> readLines(const fs::path& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-int bcd(std::uint8_t b) { return (b >> 4) * 10 + (b & 0x0F); }
-
-std::int32_t sample24(const std::uint8_t* p) {
-    std::uint32_t v = p[0] | (p[1] << 8) | (static_cast<std::uint32_t>(p[2]) << 16);
-    if (v & 0x800000u) v |= 0xFF000000u;
-    return static_cast<std::int32_t>(v);
-}
-
-// One second of the instrument's stream as the simulator's journal shows it.
-struct JournalSecond {
-    int hour = 0, minute = 0, second = 0;
-    std::array<std::int32_t, 256> x{}, y{}, z{};
-    std::bitset<256> seen;
-    std::uint8_t lastStatus = 0;
-    double lastFrameAt = -1.0;  // when the frame with index 255 was sent
-    bool complete() const { return seen.all(); }
-};
-
-struct Journal {
-    std::vector<JournalSecond> seconds;
-    std::vector<std::pair<double, std::uint8_t>> received;  // control bytes
-};
-
-Journal readJournal(const fs::path& path) {
-    Journal journal;
-    for (const std::string& line : readLines(path)) {
-        std::istringstream in(line);
-        double at = 0;
-        std::string direction;
-        in >> at >> direction;
-        std::vector<std::uint8_t> bytes;
-        std::string hex;
-        while (in >> hex) bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
-        if (direction == "rx") {
-            for (auto b : bytes) journal.received.emplace_back(at, b);
-            continue;
-        }
-        if (direction != "tx" || bytes.size() != 19 || bytes[0] != 0xC1) continue;
-        const int h = bcd(bytes[5]), m = bcd(bytes[6]), s = bcd(bytes[7]);
-        if (journal.seconds.empty() || journal.seconds.back().hour != h || journal.seconds.back().minute != m ||
-            journal.seconds.back().second != s) {
-            JournalSecond fresh;
-            fresh.hour = h;
-            fresh.minute = m;
-            fresh.second = s;
-            journal.seconds.push_back(fresh);
-        }
-        JournalSecond& sec = journal.seconds.back();
-        const std::uint8_t index = bytes[8];
-        sec.x[index] = sample24(&bytes[9]);
-        sec.y[index] = sample24(&bytes[12]);
-        sec.z[index] = sample24(&bytes[15]);
-        sec.seen.set(index);
-        if (index == 255) {
-            sec.lastStatus = bytes[1];
-            sec.lastFrameAt = at;
-        }
-    }
-    return journal;
-}
-
-// The record the logger must have written for a second at a rate.
-std::vector<std::uint8_t> expectedRecord(const JournalSecond& sec, int rate) {
-    recording::SecondRecord record;
-    record.statusByte = sec.lastStatus;
-    record.hour = static_cast<std::uint8_t>(sec.hour);
-    record.minute = static_cast<std::uint8_t>(sec.minute);
-    record.second = static_cast<std::uint8_t>(sec.second);
-    record.tripleCount = static_cast<std::uint16_t>(rate);
-    const int averaging = 256 / rate;
-    for (int g = 0; g < rate; ++g) {
-        for (int k = 0; k < averaging; ++k) {
-            const auto i = static_cast<std::size_t>(g * averaging + k);
-            record.bx[static_cast<std::size_t>(g)] += sec.x[i];
-            record.by[static_cast<std::size_t>(g)] += sec.y[i];
-            record.bz[static_cast<std::size_t>(g)] += sec.z[i];
-        }
-    }
-    std::vector<std::uint8_t> bytes(recording::SecondRecordEncoder::recordSize(record.tripleCount));
-    recording::SecondRecordEncoder::encode(record, bytes);
-    return bytes;
-}
-
-// "Header length: N" of zuva-file info.
-long headerLength(const fs::path& file) {
-    const std::string command = std::string(ZUVA_BIN_DIR "/zuva-file info '") + file.string() + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char line[512];
-    long length = -1;
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        std::sscanf(line, "Header length: %ld", &length);
-    }
-    ::pclose(pipe);
-    return length;
-}
-
-// The message of an event-log line: what follows the first ": " after date and time.
-std::string messageOf(const std::string& line) {
-    const auto colon = line.find(": ");
-    return colon == std::string::npos ? line : line.substr(colon + 2);
-}
+using testing::expectedRecord;
+using testing::headerLength;
+using testing::Journal;
+using testing::JournalSecond;
+using testing::messageOf;
+using testing::readFile;
+using testing::readJournal;
+using testing::readLines;
 
 struct RateCase {
     int rateIndex;

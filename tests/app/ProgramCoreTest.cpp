@@ -9,15 +9,19 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "acquisition/FrameEncoder.h"
 #include "fakes/FakeChartFeed.h"
+#include "fakes/FakeRetryTimer.h"
 #include "fakes/FakeStatusPanels.h"
 #include "fakes/FakeTimer.h"
 #include "fakes/FakeVisualizationSwitch.h"
@@ -63,12 +67,13 @@ protected:
         fs::remove_all(dir, ec);
     }
 
-    void makeCore(const std::string& start) {
+    void makeCore(const std::string& start, bool giveRetryTimer = true) {
         std::ofstream(dir / "zuva.ini") << "[Config]\nComPort=" << link << "\nGain=0\nSamplingRate=6\nStart=" << start
                                         << "\nOutputDirectory=" << dir.string() << "\n";
         ProgramCore::Frontend frontend{queue, timer, chart, panels, visualization};
         frontend.reportError = [this](const std::string& e) { errors.push_back(e); };
         frontend.confirmRemark = [this] { confirmedRemarks.push_back(core->remarks().text()); };
+        if (giveRetryTimer) frontend.retryTimer = &retry;
         core = std::make_unique<ProgramCore>(frontend, (dir / "zuva.ini").string());
     }
 
@@ -86,6 +91,25 @@ protected:
         return bytes;
     }
 
+    // The terminal's other end closes, and the port's name goes with it.
+    void unplug() {
+        fs::remove(link);
+        ::close(master);
+        ::close(slave);
+        master = slave = -1;
+    }
+    // A new terminal registered under the same name.
+    void replug() {
+        ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+        fs::create_symlink(::ttyname(slave), link);
+    }
+    bool logged(const std::string& prefix) const {
+        for (const auto& m : messages()) {
+            if (m.rfind(prefix, 0) == 0) return true;
+        }
+        return false;
+    }
+
     std::vector<std::string> messages() const {
         std::vector<std::string> out;
         for (const auto& line : core->eventLog().lines()) out.push_back(line.substr(line.find(": ") + 2));
@@ -100,6 +124,7 @@ protected:
     std::string link;
     serial::MainThreadQueue queue;
     fakes::FakeTimer timer;
+    fakes::FakeRetryTimer retry;
     fakes::FakeChartFeed chart;
     fakes::FakeStatusPanels panels;
     fakes::FakeVisualizationSwitch visualization;
@@ -151,6 +176,109 @@ TEST_F(ProgramCoreTest, AutomaticStartRunsAtTheStoredRate) {
               (std::vector<std::string>{"Program is starting up.", "ComPort detected: " + link, "Amplification: 1",
                                         "Sampling rate: 64", "Config1= 10000100"}));
     core->shutDown();
+}
+
+TEST_F(ProgramCoreTest, ARunWhosePortVanishesReopensItUnderTheSameNameAndGoesOn) {
+    using namespace std::chrono_literals;
+    makeCore("Yes");
+    core->startUp();
+    ASSERT_EQ(received(2), (Bytes{0x04, 0x84}));
+
+    unplug();
+    ASSERT_TRUE(queue.serveUntil([&] { return logged("ComPort lost: "); }, 3s));
+    EXPECT_EQ(messages().back(), "ComPort lost: " + link + " (system error 5); reconnecting");
+    EXPECT_FALSE(core->port().port().Connected()) << "the vanished device is let go";
+    EXPECT_TRUE(core->acquisition().DataMode());
+    EXPECT_EQ(retry.intervals, std::vector<int>{1000});
+
+    // A try while the name is not there yet.
+    retry.active = false;
+    core->RetryTimerTimer();
+    EXPECT_TRUE(retry.active);
+    EXPECT_FALSE(core->port().port().Connected());
+
+    replug();
+    retry.active = false;
+    core->RetryTimerTimer();
+    EXPECT_FALSE(retry.active);
+    EXPECT_TRUE(core->port().port().Connected());
+    EXPECT_EQ(received(1), (Bytes{0x84})) << "the control byte of the run is sent again";
+    const std::regex back("ComPort reconnected: " + link +
+                          "; lost at \\d\\d:\\d\\d:\\d\\d\\.\\d{3}, back at \\d\\d:\\d\\d:\\d\\d\\.\\d{3}, "
+                          "gap \\d+\\.\\d{3} s");
+    EXPECT_TRUE(std::regex_match(messages().back(), back)) << messages().back();
+
+    // Reception goes on over the new line: a frame whose gain echo disagrees (code 1
+    // while gain 1 was sent) makes the decoder send the control byte once more.
+    const auto frame = acquisition::encodeDataFrame({2024, 6, 30, 12, 0, 0}, 0x01, 0, 1, 2, 3);
+    ASSERT_EQ(::write(master, frame.data(), frame.size()), static_cast<ssize_t>(frame.size()));
+    ASSERT_TRUE(queue.serveUntil([&] { return core->acquisition().decoder().TimeText() == "12 00 00"; }, 3s));
+    EXPECT_EQ(received(1), (Bytes{0x84}));
+
+    core->shutDown();
+    EXPECT_EQ(received(1), (Bytes{0x04}));
+    EXPECT_EQ(messages().back(), "Exit program");
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(ProgramCoreTest, StopAndShutDownWhileThePortIsAwayNeitherHangNorSend) {
+    using namespace std::chrono_literals;
+    makeCore("Yes");
+    core->startUp();
+    ASSERT_EQ(received(2), (Bytes{0x04, 0x84}));
+    unplug();
+    ASSERT_TRUE(queue.serveUntil([&] { return logged("ComPort lost: "); }, 3s));
+
+    core->run().Button2Click();
+    const auto log = messages();
+    ASSERT_GE(log.size(), 3u);
+    // The wait ends first; then the presence check does not find the port.
+    EXPECT_EQ(log[log.size() - 2], "Error:  Comport!");
+    EXPECT_TRUE(std::regex_match(log[log.size() - 3],
+                                 std::regex("ComPort not reconnected: " + link +
+                                            "; lost at [0-9:.]{12}, given up at [0-9:.]{12}, gap \\d+\\.\\d{3} s")))
+        << log[log.size() - 3];
+    EXPECT_EQ(log.back(), "Stop = TEST.ZUV");
+    EXPECT_FALSE(core->acquisition().DataMode());
+    EXPECT_FALSE(retry.active);
+    EXPECT_TRUE(core->controls().isEnabled(acquisition::Control::ComPortMenu));
+
+    core->shutDown();
+    const auto all = messages();
+    EXPECT_EQ(all.back(), "Exit program");
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [](const std::string& m) { return m.rfind("ComPort not reconnected", 0) == 0; }),
+              1);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(ProgramCoreTest, AFrontendWithoutARetryTimerGetsOneFromTheProgramsFactory) {
+    using namespace std::chrono_literals;
+    fakes::FakeRetryTimer* made = nullptr;
+    std::function<void()> expiry;
+    ProgramCore::setRetryTimerFactory([&](std::function<void()> onTimeout) {
+        auto fresh = std::make_unique<fakes::FakeRetryTimer>();
+        made = fresh.get();
+        expiry = std::move(onTimeout);
+        return std::unique_ptr<acquisition::RetryTimer>(std::move(fresh));
+    });
+    makeCore("Yes", false);
+    ProgramCore::setRetryTimerFactory({});
+    ASSERT_NE(made, nullptr);
+    core->startUp();
+    ASSERT_EQ(received(2), (Bytes{0x04, 0x84}));
+
+    unplug();
+    ASSERT_TRUE(queue.serveUntil([&] { return logged("ComPort lost: "); }, 3s));
+    EXPECT_EQ(made->intervals, std::vector<int>{1000});
+    replug();
+    made->active = false;
+    expiry();
+    EXPECT_TRUE(logged("ComPort reconnected: " + link + "; "));
+    EXPECT_EQ(received(1), (Bytes{0x84}));
+    core->shutDown();
+    EXPECT_EQ(received(1), (Bytes{0x04}));
+    EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
 }  // namespace

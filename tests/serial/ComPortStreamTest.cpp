@@ -99,6 +99,17 @@ TEST_F(ComPortStreamTest, WriteTextSendsTheBytesAndAnEmptyTextNothing) {
     EXPECT_EQ(pty.readMaster(3), std::string("\x84\x00\x87", 3));
 }
 
+TEST_F(ComPortStreamTest, AByteWrittenJustBeforeClosingStillReachesTheOtherEnd) {
+    // As at shut-down: the stop byte, then the port closed at once, before the
+    // other end has read anything.
+    for (int round = 0; round < 20; ++round) {
+        port.OpenPort();
+        ASSERT_EQ(port.WriteText("\x04"), 1u);
+        port.ClosePort();
+        ASSERT_EQ(pty.readMaster(1), "\x04") << "round " << round;
+    }
+}
+
 TEST_F(ComPortStreamTest, AWriteNobodyTakesEndsAfterTheWriteTime) {
     port.Timeouts().SetWriteTotalConstant(30);
     port.Timeouts().SetWriteTotalMultiplier(0);

@@ -49,10 +49,16 @@ TEST(SimOptionsTest, ParsesValuesAndRefusesNonsense) {
     EXPECT_EQ(o.badChecksumEvery, 7);
     EXPECT_TRUE(o.silent);
     EXPECT_FALSE(o.gpsAvailable);
+    EXPECT_DOUBLE_EQ(o.unplugAt, 0.0);
+    EXPECT_DOUBLE_EQ(o.unplugFor, 0.0);
+    const SimOptions unplugged = parseSimOptions({"--unplug-at", "4.5", "--unplug-for", "3"});
+    EXPECT_DOUBLE_EQ(unplugged.unplugAt, 4.5);
+    EXPECT_DOUBLE_EQ(unplugged.unplugFor, 3.0);
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"--start", "2005-02-30 00:00:00"}, {"--start", "1999-01-01 00:00:00"},
           {"--start", "2005-01-11T00:00:00"}, {"--seconds", "-1"}, {"--lose-end-count", "0"}, {"--name"},
-          {"--name", ""}}) {
+          {"--name", ""}, {"--unplug-at", "2"}, {"--unplug-for", "2"}, {"--unplug-at", "0", "--unplug-for", "1"},
+          {"--unplug-at", "1", "--unplug-for", "x"}}) {
         EXPECT_THROW(parseSimOptions(bad), std::invalid_argument) << bad[0];
     }
 }

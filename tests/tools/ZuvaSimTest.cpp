@@ -206,10 +206,58 @@ TEST_F(ZuvaSimTest, ASilentUnitNeverAnswersAndAReaderMayComeBack) {
     again.send(0x04);
 }
 
+TEST_F(ZuvaSimTest, PullingTheLineOutUnregistersThePortAndTheUnitRunsOnUntilItIsBack) {
+    const std::string journalPath = dir + "/journal.txt";
+    SimProcess sim({"--ports-dir", portsDir(), "--start", "2024-06-30 12:00:00", "--unplug-at", "1", "--unplug-for",
+                    "1", "--seconds", "6", "--journal", journalPath});
+    const std::string port = sim.firstLine();
+    const auto registered = [&] { return fs::is_symlink(fs::symlink_status(port)); };
+    std::vector<std::uint8_t> before;
+    {
+        LineReader line(port);
+        line.send(0x84);
+        for (int i = 0; i < 300 && registered(); ++i) {
+            const auto bytes = line.collect(10ms);
+            before.insert(before.end(), bytes.begin(), bytes.end());
+        }
+        ASSERT_FALSE(registered()) << "the name stays while the line is out";
+    }
+    for (int i = 0; i < 300 && !registered(); ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(registered()) << "the name does not come back";
+    LineReader again(port);
+    // Nothing is sent: the unit still transmits as it was told before.
+    const auto after = splitFrames(again.collectAtLeast(19 * 256, 3s));
+    const auto first = splitFrames(before);
+    ASSERT_GE(first.size(), 100u);
+    ASSERT_GE(after.size(), 256u);
+    for (const auto& f : after) EXPECT_TRUE(f.checksumOk());
+    const auto slice = [](const Frame& f) { return f.second() * 256 + f.index(); };
+    for (std::size_t i = 1; i < after.size(); ++i) ASSERT_EQ(slice(after[i]), slice(after[i - 1]) + 1) << i;
+    // The clock ran on while the line was out: about a second of samples is missing.
+    const int missing = slice(after.front()) - slice(first.back()) - 1;
+    EXPECT_GE(missing, 200);
+    EXPECT_LT(missing, 3 * 256);
+    again.send(0x04);
+    sim.signal(SIGINT);
+    EXPECT_EQ(sim.wait(), 0);
+    EXPECT_FALSE(registered()) << "the port is unregistered at the end";
+
+    double unplugAt = -1, replugAt = -1;
+    std::ifstream journal(journalPath);
+    for (std::string l; std::getline(journal, l);) {
+        const auto blank = l.find(' ');
+        if (l.substr(blank + 1) == "unplug") unplugAt = std::stod(l.substr(0, blank));
+        if (l.substr(blank + 1) == "replug") replugAt = std::stod(l.substr(0, blank));
+    }
+    EXPECT_GE(unplugAt, 1.0);
+    EXPECT_GE(replugAt, 2.0);
+    EXPECT_GT(replugAt, unplugAt);
+}
+
 TEST_F(ZuvaSimTest, BadOptionsAreRefusedWithUsage) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--start", "2005-13-11 00:00:00"}, {"--rate-multiplier", "0"},
-          {"--name", "../x"}, {"--bad-checksum-every", "x"}, {"--what"}}) {
+          {"--name", "../x"}, {"--bad-checksum-every", "x"}, {"--what"}, {"--unplug-at", "3"}}) {
         SimProcess sim(args);
         EXPECT_EQ(sim.wait(), 2) << args[0];
     }

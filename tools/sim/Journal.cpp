@@ -30,6 +30,11 @@ void Journal::record(double seconds, const char* direction, const std::vector<st
     std::fprintf(file_, "%.6f %s %s\n", seconds, direction, hex(bytes).c_str());
 }
 
+void Journal::event(double seconds, const char* what) {
+    if (file_ == nullptr) return;
+    std::fprintf(file_, "%.6f %s\n", seconds, what);
+}
+
 void Journal::flush() {
     if (file_ != nullptr) std::fflush(file_);
 }

@@ -53,8 +53,13 @@ const char* simUsage() {
            "  --lose-end-every N       every Nth second loses its last frames (--lose-end-count, default 3)\n"
            "  --gps-toggle-every N     the GPS bit flips every N seconds\n"
            "  --silent                 never sends anything\n"
+           "  --unplug-at S --unplug-for P  after S real seconds the line is pulled out (the name\n"
+           "                           unregistered, the pty closed); P seconds later a new pty is\n"
+           "                           registered under the same name. The unit and its clock run on;\n"
+           "                           what it sends while the line is out is lost\n"
            "  --journal FILE           one line per frame sent and control byte received:\n"
-           "                           \"<seconds since start> tx|rx <bytes as upper-case hex, blank-separated>\"\n";
+           "                           \"<seconds since start> tx|rx <bytes as upper-case hex, blank-separated>\"\n"
+           "                           and \"<seconds since start> unplug|replug\" when the line is pulled and back\n";
 }
 
 std::optional<acquisition::FrameDateTime> parseStartTime(const std::string& text) {
@@ -118,11 +123,18 @@ SimOptions parseSimOptions(const std::vector<std::string>& args) {
             o.gpsToggleEvery = parseCount(a, value());
         } else if (a == "--silent") {
             o.silent = true;
+        } else if (a == "--unplug-at") {
+            o.unplugAt = parsePositive(a, value(), 1e7);
+        } else if (a == "--unplug-for") {
+            o.unplugFor = parsePositive(a, value(), 1e7);
         } else if (a == "--journal") {
             o.journal = value();
         } else {
             throw std::invalid_argument("unknown option " + a);
         }
+    }
+    if ((o.unplugAt > 0) != (o.unplugFor > 0)) {
+        throw std::invalid_argument("--unplug-at and --unplug-for go together");
     }
     return o;
 }

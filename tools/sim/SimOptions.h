@@ -24,6 +24,8 @@ struct SimOptions {
     int loseEndCount = 3;                                  // --lose-end-count: frames dropped at such a second's end
     int gpsToggleEvery = 0;                                // --gps-toggle-every N seconds
     bool silent = false;                                   // --silent: never answers
+    double unplugAt = 0;                                   // --unplug-at: real seconds until the line is pulled out
+    double unplugFor = 0;                                  // --unplug-for: real seconds until it is back; 0: never pulled
     std::string journal;                                   // --journal FILE
     bool help = false;                                     // --help
 };

@@ -47,10 +47,17 @@ int runSimulator(const SimOptions& options, std::FILE* out, std::FILE* err, vola
     try {
         std::unique_ptr<Journal> journal;
         if (!options.journal.empty()) journal = std::make_unique<Journal>(options.journal);
-        PtyLine line(kQueueLimit);
-        PortRegistration registration(options.portsDir, options.name, line.slavePath());
-        std::fprintf(out, "%s\n", registration.linkPath().c_str());
+        auto line = std::make_unique<PtyLine>(kQueueLimit);
+        auto registration = std::make_unique<PortRegistration>(options.portsDir, options.name, line->slavePath());
+        std::fprintf(out, "%s\n", registration->linkPath().c_str());
         std::fflush(out);
+        // The line pulled out and put back (--unplug-at, --unplug-for).
+        const bool unplugs = options.unplugFor > 0;
+        bool pulled = false;
+        bool putBack = false;
+        std::uint64_t sentBefore = 0;     // frames of lines pulled out already
+        std::uint64_t droppedBefore = 0;
+        std::uint64_t lostUnplugged = 0;  // frames the unit made while no line was there
 
         const Start start = startTime(options);
         Instrument unit(options, start.time);
@@ -71,10 +78,27 @@ int runSimulator(const SimOptions& options, std::FILE* out, std::FILE* err, vola
         while (!stop) {
             const double now = elapsed();
             if (options.seconds > 0 && now >= options.seconds) break;
+            if (unplugs && !pulled && now >= options.unplugAt) {
+                // Unplugged: the name goes first, then the master closes (the PC sees a hang-up).
+                pulled = true;
+                sentBefore += line->sent();
+                droppedBefore += line->dropped();
+                registration.reset();
+                line.reset();
+                if (journal) journal->event(now, "unplug");
+            }
+            if (pulled && !putBack && now >= options.unplugAt + options.unplugFor) {
+                putBack = true;
+                line = std::make_unique<PtyLine>(kQueueLimit);
+                registration = std::make_unique<PortRegistration>(options.portsDir, options.name, line->slavePath());
+                if (journal) journal->event(now, "replug");
+            }
             const std::int64_t due = sliceAt(now);
-            for (const std::uint8_t byte : line.readControl()) {
-                if (journal) journal->record(now, "rx", {byte});
-                unit.onControlByte(byte, due, frames);
+            if (line) {
+                for (const std::uint8_t byte : line->readControl()) {
+                    if (journal) journal->record(now, "rx", {byte});
+                    unit.onControlByte(byte, due, frames);
+                }
             }
             if (unit.streaming()) {
                 next = std::max(next, due - kMostSlicesAtOnce + 1);
@@ -82,9 +106,13 @@ int runSimulator(const SimOptions& options, std::FILE* out, std::FILE* err, vola
             } else {
                 next = due + 1;
             }
-            for (auto& frame : frames) line.enqueue(std::move(frame));
+            if (line) {
+                for (auto& frame : frames) line->enqueue(std::move(frame));
+                line->flush(sent);
+            } else {
+                lostUnplugged += frames.size();
+            }
             frames.clear();
-            line.flush(sent);
 
             // Sleep until the next slice is due, input arrives, or the pty takes more.
             double wait = 0.05;
@@ -93,16 +121,22 @@ int runSimulator(const SimOptions& options, std::FILE* out, std::FILE* err, vola
                 wait = std::clamp(nextAt - elapsed(), 0.0, 0.05);
             }
             if (options.seconds > 0) wait = std::clamp(options.seconds - elapsed(), 0.0, wait);
-            const bool reader = line.hasReader();
-            pollfd p{line.masterFd(), static_cast<short>(POLLIN | (line.pending() ? POLLOUT : 0)), 0};
+            if (unplugs && !putBack) {
+                const double change = pulled ? options.unplugAt + options.unplugFor : options.unplugAt;
+                wait = std::clamp(change - elapsed(), 0.0, wait);
+            }
+            const bool reader = line && line->hasReader();
+            pollfd p{reader ? line->masterFd() : -1, static_cast<short>(POLLIN | (reader && line->pending() ? POLLOUT : 0)), 0};
             const auto ns = static_cast<long>(wait * 1e9);
             const timespec timeout{ns / 1000000000L, ns % 1000000000L};
             // Without a reader the master only reports its hang-up: just sleep then.
             ppoll(reader ? &p : nullptr, reader ? 1 : 0, &timeout, &unblocked);
         }
         if (journal) journal->flush();
-        std::fprintf(err, "zuva-sim: %llu frames sent, %llu dropped\n", static_cast<unsigned long long>(line.sent()),
-                     static_cast<unsigned long long>(line.dropped()));
+        const std::uint64_t sentTotal = sentBefore + (line ? line->sent() : 0);
+        const std::uint64_t droppedTotal = droppedBefore + (line ? line->dropped() : 0) + lostUnplugged;
+        std::fprintf(err, "zuva-sim: %llu frames sent, %llu dropped\n", static_cast<unsigned long long>(sentTotal),
+                     static_cast<unsigned long long>(droppedTotal));
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(err, "zuva-sim: %s\n", e.what());

@@ -1,0 +1,147 @@
+// What zuva-sim's journal says was on the line, and the records and log lines
+// zuva-logger must have made of it, for the end-to-end tests.
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "recording/SecondRecordEncoder.h"
+
+namespace zuva::app::testing {
+
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline std::vector<std::string> readLines(const std::filesystem::path& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+inline int bcd(std::uint8_t b) { return (b >> 4) * 10 + (b & 0x0F); }
+
+inline std::int32_t sample24(const std::uint8_t* p) {
+    std::uint32_t v = p[0] | (p[1] << 8) | (static_cast<std::uint32_t>(p[2]) << 16);
+    if (v & 0x800000u) v |= 0xFF000000u;
+    return static_cast<std::int32_t>(v);
+}
+
+// One second of the instrument's stream as the simulator's journal shows it.
+struct JournalSecond {
+    int hour = 0, minute = 0, second = 0;
+    std::array<std::int32_t, 256> x{}, y{}, z{};
+    std::bitset<256> seen;
+    std::uint8_t lastStatus = 0;
+    double firstFrameAt = -1.0;  // when its first frame in the journal was sent
+    double lastFrameAt = -1.0;   // when the frame with index 255 was sent
+    bool complete() const { return seen.all(); }
+};
+
+struct Journal {
+    std::vector<JournalSecond> seconds;
+    std::vector<std::pair<double, std::uint8_t>> received;  // control bytes
+    double unpluggedAt = -1.0;  // the line pulled out (--unplug-at), -1 when it never was
+    double repluggedAt = -1.0;  // and put back
+};
+
+inline Journal readJournal(const std::filesystem::path& path) {
+    Journal journal;
+    for (const std::string& line : readLines(path)) {
+        std::istringstream in(line);
+        double at = 0;
+        std::string direction;
+        in >> at >> direction;
+        std::vector<std::uint8_t> bytes;
+        std::string hex;
+        while (in >> hex) bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
+        if (direction == "unplug") journal.unpluggedAt = at;
+        if (direction == "replug") journal.repluggedAt = at;
+        if (direction == "rx") {
+            for (auto b : bytes) journal.received.emplace_back(at, b);
+            continue;
+        }
+        if (direction != "tx" || bytes.size() != 19 || bytes[0] != 0xC1) continue;
+        const int h = bcd(bytes[5]), m = bcd(bytes[6]), s = bcd(bytes[7]);
+        if (journal.seconds.empty() || journal.seconds.back().hour != h || journal.seconds.back().minute != m ||
+            journal.seconds.back().second != s) {
+            JournalSecond fresh;
+            fresh.hour = h;
+            fresh.minute = m;
+            fresh.second = s;
+            fresh.firstFrameAt = at;
+            journal.seconds.push_back(fresh);
+        }
+        JournalSecond& sec = journal.seconds.back();
+        const std::uint8_t index = bytes[8];
+        sec.x[index] = sample24(&bytes[9]);
+        sec.y[index] = sample24(&bytes[12]);
+        sec.z[index] = sample24(&bytes[15]);
+        sec.seen.set(index);
+        if (index == 255) {
+            sec.lastStatus = bytes[1];
+            sec.lastFrameAt = at;
+        }
+    }
+    return journal;
+}
+
+// The record the logger must have written for a second at a rate.
+inline std::vector<std::uint8_t> expectedRecord(const JournalSecond& sec, int rate) {
+    recording::SecondRecord record;
+    record.statusByte = sec.lastStatus;
+    record.hour = static_cast<std::uint8_t>(sec.hour);
+    record.minute = static_cast<std::uint8_t>(sec.minute);
+    record.second = static_cast<std::uint8_t>(sec.second);
+    record.tripleCount = static_cast<std::uint16_t>(rate);
+    const int averaging = 256 / rate;
+    for (int g = 0; g < rate; ++g) {
+        for (int k = 0; k < averaging; ++k) {
+            const auto i = static_cast<std::size_t>(g * averaging + k);
+            record.bx[static_cast<std::size_t>(g)] += sec.x[i];
+            record.by[static_cast<std::size_t>(g)] += sec.y[i];
+            record.bz[static_cast<std::size_t>(g)] += sec.z[i];
+        }
+    }
+    std::vector<std::uint8_t> bytes(recording::SecondRecordEncoder::recordSize(record.tripleCount));
+    recording::SecondRecordEncoder::encode(record, bytes);
+    return bytes;
+}
+
+// "Header length: N" of zuva-file info.
+inline long headerLength(const std::filesystem::path& file) {
+    const std::string command = std::string(ZUVA_BIN_DIR "/zuva-file info '") + file.string() + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return -1;
+    char line[512];
+    long length = -1;
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        std::sscanf(line, "Header length: %ld", &length);
+    }
+    ::pclose(pipe);
+    return length;
+}
+
+// The message of an event-log line: what follows the first ": " after date and time.
+inline std::string messageOf(const std::string& line) {
+    const auto colon = line.find(": ");
+    return colon == std::string::npos ? line : line.substr(colon + 2);
+}
+
+}  // namespace zuva::app::testing
