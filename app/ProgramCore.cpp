@@ -17,20 +17,7 @@ void raiseProcessPriority() {
     }
 }
 
-ProgramCore::RetryTimerFactory& retryTimerFactory() {
-    static ProgramCore::RetryTimerFactory factory;
-    return factory;
-}
-
 }  // namespace
-
-void ProgramCore::setRetryTimerFactory(RetryTimerFactory factory) { retryTimerFactory() = std::move(factory); }
-
-acquisition::RetryTimer* ProgramCore::retryTimer(const Frontend& frontend) {
-    if (frontend.retryTimer != nullptr) return frontend.retryTimer;
-    if (retryTimerFactory()) ownRetryTimer_ = retryTimerFactory()([this] { reconnect_.RetryTimerTimer(); });
-    return ownRetryTimer_.get();
-}
 
 ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPath)
     : formats_(recording::systemLocaleFormats()),
@@ -46,7 +33,7 @@ ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPa
                            dataFile_.setOutputDirectory(outputDirectory_.fieldText());
                            if (changed) changed();
                        }),
-      reconnect_(acquisition_, port_, retryTimer(frontend), frontend.timer, eventLog_, clock_),
+      reconnect_(acquisition_, port_, frontend.retryTimer, frontend.timer, eventLog_, clock_),
       run_(acquisition_, port_, controls_, frontend.timer, eventLog_, runHooks(frontend)),
       lifecycle_(lifecycleServices(frontend)) {
     port_.port().OnRxChar = [this](serial::TComPort&, int count) { acquisition_.ComPort1RxChar(count); };

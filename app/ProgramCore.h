@@ -55,18 +55,10 @@ public:
         // The port dialog of the "&ComPort" menu item; may be null.
         serial::PortChooser* portChooser = nullptr;
         // The timer of the tries to reopen a port that vanished during a run; its
-        // expiry calls RetryTimerTimer. May be null: the core then makes its own with
-        // the retry timer factory, and without one the loss is logged and the run
-        // waits for Stop.
+        // expiry calls RetryTimerTimer. May be null: the loss is then logged and the
+        // run waits for Stop.
         acquisition::RetryTimer* retryTimer = nullptr;
     };
-
-    // Makes a retry timer on the program's event loop that calls onTimeout on expiry.
-    using RetryTimerFactory =
-        std::function<std::unique_ptr<acquisition::RetryTimer>(std::function<void()> onTimeout)>;
-    // The program registers its event loop's retry timer once, before any core is
-    // made, so that every frontend gets one without wiring it itself.
-    static void setRetryTimerFactory(RetryTimerFactory factory);
 
     // settingsPath: the settings file to use ("zuva.ini" beside the program unless
     // given on the command line).
@@ -99,7 +91,6 @@ private:
     settings::OptionsHooks optionsHooks(const Frontend& frontend);
     acquisition::AcquisitionRun::Hooks runHooks(const Frontend& frontend);
     ProgramLifecycle::Services lifecycleServices(const Frontend& frontend);
-    acquisition::RetryTimer* retryTimer(const Frontend& frontend);
 
     recording::LocaleFormats formats_;
     recording::SystemClock clock_;
@@ -112,7 +103,6 @@ private:
     settings::RemarksText remarks_;
     settings::OptionsModel options_;
     settings::OutputDirectoryModel outputDirectory_;
-    std::unique_ptr<acquisition::RetryTimer> ownRetryTimer_;  // when the frontend gives none
     acquisition::PortReconnect reconnect_;
     acquisition::AcquisitionRun run_;
     ProgramLifecycle lifecycle_;

@@ -111,8 +111,10 @@ TForm1::TForm1(const std::string& settingsPath, QWidget* parent) : QMainWindow(p
         if (selectDir_) selectDir_->refresh();
     };
     frontend.portChooser = portDialog_;
+    frontend.retryTimer = &retryTimer_;
     core_ = std::make_unique<ProgramCore>(frontend, settingsPath);
     timer_.setOnTimeout([this] { guarded([this] { core_->Timer5Timer(); }); });
+    retryTimer_.setOnTimeout([this] { guarded([this] { core_->RetryTimerTimer(); }); });
     charts_->setLog([this](const std::string& line) { core_->eventLog().addlogfile(line); });
     viewer_->setLog([this](const std::string& line) { core_->eventLog().addlogfile(line); });
 

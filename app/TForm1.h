@@ -13,6 +13,7 @@
 #include "app/ProgramCore.h"
 #include "app/QtDispatcher.h"
 #include "app/QtNoResponseTimer.h"
+#include "app/QtRetryTimer.h"
 
 class QAction;
 class QComboBox;
@@ -155,6 +156,7 @@ private:
     std::unique_ptr<display::StatusBarPanels> panels_;
     QtDispatcher dispatcher_;
     QtNoResponseTimer timer_;
+    QtRetryTimer retryTimer_;
     serial::TComSetupFrm* portDialog_ = nullptr;
     std::unique_ptr<ProgramCore> core_;
     std::unique_ptr<settings::RemarksModel> remarksModel_;

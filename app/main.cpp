@@ -61,12 +61,15 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config)
         }
     } panels;
 
+    zuva::app::QtRetryTimer retryTimer;
     zuva::app::ProgramCore::Frontend frontend{dispatcher, timer, charts, panels, charts};
     frontend.reportError = reportError;
+    frontend.retryTimer = &retryTimer;
     zuva::app::ProgramCore core(frontend, zuva::settings::SettingsFile::choosePath(config));
     zuva::app::HeadlessStatus status(std::cout, core.dataFile());
     panels.status = &status;
     timer.setOnTimeout([&core] { core.Timer5Timer(); });
+    retryTimer.setOnTimeout([&core] { core.RetryTimerTimer(); });
 
     bool closing = false;
     zuva::app::SignalPipe signalPipe([&](int) {
@@ -147,13 +150,6 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    // Both the window and the headless recorder try to reopen a vanished port on
-    // a timer of their event loop.
-    zuva::app::ProgramCore::setRetryTimerFactory([](std::function<void()> onTimeout) {
-        auto timer = std::make_unique<zuva::app::QtRetryTimer>();
-        timer->setOnTimeout(std::move(onTimeout));
-        return std::unique_ptr<zuva::acquisition::RetryTimer>(std::move(timer));
-    });
     try {
         if (!headless) {
             if (!displayAvailable()) {

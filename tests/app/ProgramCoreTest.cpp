@@ -252,32 +252,23 @@ TEST_F(ProgramCoreTest, StopAndShutDownWhileThePortIsAwayNeitherHangNorSend) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
-TEST_F(ProgramCoreTest, AFrontendWithoutARetryTimerGetsOneFromTheProgramsFactory) {
+TEST_F(ProgramCoreTest, WithoutARetryTimerTheLossIsLoggedAndTheRunWaitsForStop) {
     using namespace std::chrono_literals;
-    fakes::FakeRetryTimer* made = nullptr;
-    std::function<void()> expiry;
-    ProgramCore::setRetryTimerFactory([&](std::function<void()> onTimeout) {
-        auto fresh = std::make_unique<fakes::FakeRetryTimer>();
-        made = fresh.get();
-        expiry = std::move(onTimeout);
-        return std::unique_ptr<acquisition::RetryTimer>(std::move(fresh));
-    });
     makeCore("Yes", false);
-    ProgramCore::setRetryTimerFactory({});
-    ASSERT_NE(made, nullptr);
     core->startUp();
     ASSERT_EQ(received(2), (Bytes{0x04, 0x84}));
 
     unplug();
     ASSERT_TRUE(queue.serveUntil([&] { return logged("ComPort lost: "); }, 3s));
-    EXPECT_EQ(made->intervals, std::vector<int>{1000});
     replug();
-    made->active = false;
-    expiry();
-    EXPECT_TRUE(logged("ComPort reconnected: " + link + "; "));
-    EXPECT_EQ(received(1), (Bytes{0x84}));
+    // Nothing tries the port again: no byte reaches the new line.
+    queue.serveUntil([] { return false; }, 300ms);
+    EXPECT_FALSE(logged("ComPort reconnected: "));
+    EXPECT_TRUE(core->acquisition().DataMode());
+    core->run().Button2Click();
+    EXPECT_FALSE(core->acquisition().DataMode());
+    EXPECT_TRUE(logged("ComPort not reconnected: " + link + "; "));
     core->shutDown();
-    EXPECT_EQ(received(1), (Bytes{0x04}));
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 

@@ -182,6 +182,27 @@ private slots:
         QVERIFY(fs::exists(file));
     }
 
+    void aVanishedPortIsReopenedWhileTheWindowRecords() {
+        answerTheStartUpGpsRequest();
+        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        QVERIFY(form->core().acquisition().DataMode());
+        // Pull the line out: both ends closed, the name gone; then a new line under it.
+        const fs::path link = dir / "zuva-ports" / "win";
+        ::close(master);
+        ::close(slave);
+        fs::remove(link);
+        QTRY_VERIFY(lastLogLinesContain("ComPort lost: " + link.string() + " (system error 5); reconnecting") ||
+                    lastLogLinesContain("ComPort lost: " + link.string() + " (system error 32); reconnecting"));
+        QCOMPARE(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        fs::create_symlink(::ttyname(slave), link);
+        QTRY_VERIFY_WITH_TIMEOUT(lastLogLineEnd().startsWith(": ComPort reconnected: " + QString::fromStdString(link.string())), 10000);
+        QVERIFY(form->core().acquisition().DataMode());
+        QVERIFY(!form->SpeedButton2->isEnabled());
+        QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
+        QVERIFY(!form->core().acquisition().DataMode());
+    }
+
     void optionsRateRuleForcesOneMinuteAtTheFastRates() {
         auto& options = form->optionsDialog();
         form->Options1->trigger();
