@@ -19,10 +19,12 @@ function(zuva_library target)
   endif()
 endfunction()
 
-# zuva_gtest(<target> DEPS <libs...>)
+# zuva_gtest(<target> DEPS <libs...> [LONG <gtest filter> LONG_TIMEOUT <seconds>])
 # One GoogleTest executable made of every .cpp in a tests/ folder, registered in CTest.
+# Tests matching the LONG filter (e.g. "*Soak*:*CrashLoop*") get their own, tighter
+# timeout, so that a soak that hangs fails within bounds instead of holding up the run.
 function(zuva_gtest target)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LONG;LONG_TIMEOUT" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -32,5 +34,10 @@ function(zuva_gtest target)
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} zuva_fakes GTest::gtest GTest::gmock GTest::gtest_main zuva_warnings)
   target_compile_definitions(${target} PRIVATE ZUVA_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
                                                ZUVA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
+  if(ARG_LONG)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${ARG_LONG}" PROPERTIES TIMEOUT 600)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 TEST_FILTER "${ARG_LONG}" PROPERTIES TIMEOUT ${ARG_LONG_TIMEOUT})
+  else()
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
+  endif()
 endfunction()

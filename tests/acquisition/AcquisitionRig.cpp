@@ -25,6 +25,15 @@ FrameDateTime later(FrameDateTime t, long seconds) {
     return t;
 }
 
+Sample trueSample(long k, int i) {
+    std::uint64_t x = static_cast<std::uint64_t>(k) * 256 + static_cast<std::uint64_t>(i) + 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    const std::uint64_t h = x ^ (x >> 31);
+    auto v = [](std::uint64_t bits) { return static_cast<std::int32_t>(bits % 16777216) - 8388608; };
+    return {v(h), v(h >> 24), v(h >> 40)};
+}
+
 Stream& Stream::second(const FrameDateTime& t, int first, int last, std::uint8_t status, const SampleFn& sample) {
     for (int i = first; i <= last; ++i) {
         const Sample s = sample(t, i);
@@ -45,10 +54,16 @@ Stream& Stream::raw(std::span<const std::uint8_t> bytes) {
     return *this;
 }
 
-AcquisitionRig::AcquisitionRig() {
+AcquisitionRig::AcquisitionRig()
+    : acq({port, timer, presence, controls, log, clock, file, chart, panels, visualization}) {
     port.journal = &journal;
     file.journal = &journal;
     chart.journal = &journal;
+}
+
+AcquisitionRig::AcquisitionRig(recording::DataFileSink& dataFile, ChartFeed& charts)
+    : acq({port, timer, presence, controls, log, clock, dataFile, charts, panels, visualization}) {
+    port.journal = &journal;
 }
 
 void AcquisitionRig::start(std::uint16_t averaging, double sensitivity) {

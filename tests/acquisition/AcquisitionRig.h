@@ -37,6 +37,13 @@ inline Sample defaultSample(const FrameDateTime& t, int index) {
 // `seconds` seconds after t (across days, months and years).
 FrameDateTime later(FrameDateTime t, long seconds);
 
+// The sample of second k of a long test stream at position i: any 24-bit value,
+// spread by a hash, so that a sample filed in the wrong place or second shows.
+Sample trueSample(long k, int i);
+// The status byte of second k of a long test stream: GPS available (bit 3) in every
+// other ten minutes, gain code 0.
+inline std::uint8_t trueStatus(long k) { return (k / 600) % 2 == 0 ? 0x00 : 0x08; }
+
 // Bytes of DataFrames, built second by second with the frame encoder.
 class Stream {
 public:
@@ -70,9 +77,12 @@ struct AcquisitionRig {
     fakes::FakeChartFeed chart;
     fakes::FakeStatusPanels panels;
     fakes::FakeVisualizationSwitch visualization;
-    Acquisition acq{{port, timer, presence, controls, log, clock, file, chart, panels, visualization}};
+    Acquisition acq;
 
     AcquisitionRig();
+    // The core recording into another data file sink and chart (a real writer, a
+    // chart that keeps no points); `file` and `chart` above then stay unused.
+    AcquisitionRig(recording::DataFileSink& dataFile, ChartFeed& charts);
 
     // What the Start handler does to the core: averaging and sensitivity taken over,
     // the run prepared and transmission switched on. Clears the log, the sent bytes

@@ -14,6 +14,7 @@
 #include "AcquisitionRig.h"
 #include "acquisition/DataFrameFields.h"
 #include "acquisition/GuardedLog.h"
+#include "fakes/CountingChartFeed.h"
 
 namespace zuva::acquisition::testing {
 namespace {
@@ -25,25 +26,9 @@ long envOr(const char* name, long fallback) {
 
 constexpr FrameDateTime kStart{2009, 8, 18, 23, 50, 0};
 
-std::uint64_t mix(std::uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
-
-// The true sample of second k, position i: any 24-bit value.
-Sample truth(long k, int i) {
-    const std::uint64_t h = mix(static_cast<std::uint64_t>(k) * 256 + static_cast<std::uint64_t>(i));
-    auto v = [](std::uint64_t bits) { return static_cast<std::int32_t>(bits % 16777216) - 8388608; };
-    return {v(h), v(h >> 24), v(h >> 40)};
-}
-
-std::uint8_t statusOf(long k) { return (k / 600) % 2 == 0 ? 0x00 : 0x08; }
-
 DataFrame trueFrame(long k, int i) {
-    const Sample s = truth(k, i);
-    return encodeDataFrame(later(kStart, k), statusOf(k), static_cast<std::uint8_t>(i), s.bx, s.by, s.bz);
+    const Sample s = trueSample(k, i);
+    return encodeDataFrame(later(kStart, k), trueStatus(k), static_cast<std::uint8_t>(i), s.bx, s.by, s.bz);
 }
 
 long secondOf(const FrameStamp& s) {
@@ -93,25 +78,6 @@ struct Oracle final : FrameHandler {
     int impossibleFrames = 0;
 };
 
-struct CountingChart final : ChartFeed {
-    void addPoints(std::span<const ChartPoint> points) override {
-        for (const ChartPoint& p : points) {
-            if (p.x < lastX && resetsSinceLast == 0) ++descending;
-            lastX = p.x;
-            resetsSinceLast = 0;
-        }
-        total += points.size();
-    }
-    void ResetAxisAndSeries() override {
-        ++resetsSinceLast;
-        lastX = -1;
-    }
-    double lastX = -1;
-    int resetsSinceLast = 0;
-    std::size_t total = 0;
-    int descending = 0;
-};
-
 class StreamSoak : public ::testing::TestWithParam<std::uint16_t> {};
 
 TEST_P(StreamSoak, EveryWholeSecondIsRecordedOnceInOrderWithTheRightSums) {
@@ -120,7 +86,7 @@ TEST_P(StreamSoak, EveryWholeSecondIsRecordedOnceInOrderWithTheRightSums) {
     std::mt19937_64 rng(static_cast<std::uint64_t>(envOr("ZUVA_SOAK_SEED", 20090819)) + averaging);
 
     AcquisitionRig rig;  // the fakes
-    CountingChart chart;
+    fakes::CountingChartFeed chart;
     GuardedLog log(rig.log);
     RunFlags flags;
     ControlWord control(rig.port, log, rig.controls, rig.timer, rig.presence, rig.panels, flags);
@@ -181,11 +147,11 @@ TEST_P(StreamSoak, EveryWholeSecondIsRecordedOnceInOrderWithTheRightSums) {
         ASSERT_EQ(recordSecond[r], good) << "second " << good << " was not recorded";
         const recording::SecondRecord& rec = records[r];
         ASSERT_EQ(rec.tripleCount, n);
-        EXPECT_EQ(rec.statusByte, statusOf(good));
+        EXPECT_EQ(rec.statusByte, trueStatus(good));
         for (std::size_t j = 0; j < n; ++j) {
             std::int64_t sx = 0, sy = 0, sz = 0;
             for (std::size_t i = j * averaging; i < (j + 1) * averaging; ++i) {
-                const Sample s = truth(good, static_cast<int>(i));
+                const Sample s = trueSample(good, static_cast<int>(i));
                 sx += s.bx;
                 sy += s.by;
                 sz += s.bz;

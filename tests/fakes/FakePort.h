@@ -18,7 +18,12 @@ public:
     std::size_t ReadBytes(std::span<std::uint8_t> into) override;
     void WriteByte(std::uint8_t byte) override;
 
-    void queue(std::span<const std::uint8_t> bytes) { incoming.insert(incoming.end(), bytes.begin(), bytes.end()); }
+    // Bytes already read are dropped here, so that a long stream does not pile up.
+    void queue(std::span<const std::uint8_t> bytes) {
+        incoming.erase(incoming.begin(), incoming.begin() + static_cast<std::ptrdiff_t>(readPos));
+        readPos = 0;
+        incoming.insert(incoming.end(), bytes.begin(), bytes.end());
+    }
     std::size_t waiting() const { return incoming.size() - readPos; }
 
     std::vector<std::uint8_t> incoming;
