@@ -1,0 +1,203 @@
+// zuva-logger --headless recording from a fast zuva-sim, killed with SIGKILL again
+// and again at seeded random moments (during start-up, while the first data file
+// is being created, while recording, during the shut-down that SIGTERM begins) and
+// restarted each time into the same directory. Whatever moment the kill hits, every
+// data file must be a whole header followed by whole records, the event log must
+// hold only whole lines and the settings file must still give the six keys.
+// ZUVA_CRASH_SEED varies the moments.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <set>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "SimJournal.h"
+#include "fakes/RecordingLog.h"
+#include "recording/DataFileHeaderReader.h"
+#include "recording/SecondRecordEncoder.h"
+#include "settings/IniFile.h"
+
+namespace zuva::app {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::readFile;
+using testing::readLines;
+
+constexpr int kRuns = 60;
+constexpr double kRateMultiplier = 10;  // ten simulated seconds per second
+
+unsigned seedFromEnvironment() {
+    const char* v = std::getenv("ZUVA_CRASH_SEED");
+    return v && *v ? static_cast<unsigned>(std::strtoul(v, nullptr, 10)) : 20090819u;
+}
+
+// How long a run lives before the kill: start-up, the warm-up that ends with the
+// first file being created (about 0.2 s at this rate), or recording.
+std::chrono::milliseconds killDelay(std::mt19937& rng, int run) {
+    switch (run % 3) {
+        case 0: return std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 150)(rng));
+        case 1: return std::chrono::milliseconds(std::uniform_int_distribution<int>(150, 500)(rng));
+        default: return std::chrono::milliseconds(std::uniform_int_distribution<int>(500, 1500)(rng));
+    }
+}
+
+class CrashLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "zuva-crash-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        fs::create_directory(dir / "data");
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!HasFailure()) fs::remove_all(dir, ec);
+    }
+    fs::path dir;
+};
+
+TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {
+    const unsigned seed = seedFromEnvironment();
+    SCOPED_TRACE("ZUVA_CRASH_SEED=" + std::to_string(seed));
+    std::mt19937 rng(seed);
+    const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C"};
+
+    // The simulated clock passes midnight during the loop.
+    testing::ChildProcess sim(ZUVA_BIN_DIR "/zuva-sim",
+                              {"--name", "crash", "--rate-multiplier", std::to_string(kRateMultiplier), "--start",
+                               "2009-08-19 23:57:30"},
+                              dir.string(), env, (dir / "sim.out").string(), (dir / "sim.err").string());
+    std::string port;
+    for (int i = 0; i < 200 && port.empty(); ++i) {
+        std::this_thread::sleep_for(25ms);
+        const auto lines = readLines(dir / "sim.out");
+        if (!lines.empty()) port = lines.front();
+    }
+    ASSERT_FALSE(port.empty()) << readFile(dir / "sim.err");
+
+    const fs::path ini = dir / "zuva.ini";
+    const std::string dataDir = (dir / "data").string();
+    std::ofstream(ini) << "[Config]\nComPort=" << port
+                       << "\nGain=0\nsensitivity=2.393E-5\nSamplingRate=8\nStart=Yes\nOutputDirectory=" << dataDir
+                       << "\n";
+
+    int shutDownKills = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--headless", "--config", ini.string()},
+                                     dir.string(), env, (dir / "logger.out").string(),
+                                     (dir / "logger.err").string());
+        std::this_thread::sleep_for(killDelay(rng, run));
+        if (run % 5 == 4) {
+            // Into the shut-down: settings written, transmission stopped, last lines logged.
+            logger.signal(SIGTERM);
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 30)(rng)));
+            ++shutDownKills;
+        }
+        logger.signal(SIGKILL);
+        const int status = logger.wait(10s);
+        ASSERT_TRUE(status == 128 + SIGKILL || status == 0) << "run " << run << " ended with " << status << ": "
+                                                             << readFile(dir / "logger.err");
+    }
+    ASSERT_TRUE(sim.running()) << readFile(dir / "sim.err");
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.wait(5s), 0) << readFile(dir / "sim.err");
+
+    // Every data file: the header, then whole records whose times go forward, the
+    // first of them the time in the file's name; no second in two files.
+    const std::size_t recordSize = recording::SecondRecordEncoder::recordSize(256);
+    const std::regex namePattern(R"((\d{8})(\d{2})(\d{2})(\d{2})\.zuv)");
+    std::set<std::tuple<std::string, int>> seconds;
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(dir / "data")) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    ASSERT_GE(files.size(), static_cast<std::size_t>(kRuns / 4)) << "too few runs got as far as recording";
+    std::size_t records = 0;
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.string());
+        std::smatch name;
+        const std::string fileName = file.filename().string();
+        ASSERT_TRUE(std::regex_match(fileName, name, namePattern));
+        fakes::RecordingLog scanLog;
+        const recording::DataFileHeaderScan scan = recording::DataFileHeaderReader(scanLog).ReadDataFileHeader(file.string());
+        ASSERT_TRUE(scan.endFound) << readFile(file).substr(0, 200);
+        EXPECT_TRUE(scanLog.lines.empty()) << scanLog.lines.front();
+        ASSERT_EQ(scan.FileSamplingRate, 256);
+        const std::string bytes = readFile(file);
+        ASSERT_EQ((bytes.size() - static_cast<std::size_t>(scan.HeaderLength)) % recordSize, 0u)
+            << "a torn record: " << bytes.size() << " bytes after a header of " << scan.HeaderLength;
+        const std::string date = name[1].str();
+        EXPECT_NE(bytes.find("\t<year>" + date.substr(0, 4) + "</year>\r\n\t<month>" + date.substr(4, 2) +
+                             "</month>\r\n\t<day>" + date.substr(6, 2) + "</day>\r\n"),
+                  std::string::npos);
+        int previous = -1;
+        for (std::size_t at = static_cast<std::size_t>(scan.HeaderLength); at < bytes.size(); at += recordSize) {
+            const int h = static_cast<std::uint8_t>(bytes[at + 1]);
+            const int m = static_cast<std::uint8_t>(bytes[at + 2]);
+            const int s = static_cast<std::uint8_t>(bytes[at + 3]);
+            ASSERT_TRUE(h < 24 && m < 60 && s < 60) << "record at " << at << ": " << h << ":" << m << ":" << s;
+            const int second = h * 3600 + m * 60 + s;
+            if (previous < 0) {
+                EXPECT_EQ(second, std::stoi(name[2]) * 3600 + std::stoi(name[3]) * 60 + std::stoi(name[4]))
+                    << "the first record is not the second the file is named after";
+            } else {
+                EXPECT_GT(second, previous) << "record at " << at;
+            }
+            EXPECT_TRUE(seconds.emplace(date, second).second) << "second " << second << " of " << date << " twice";
+            previous = second;
+            ++records;
+        }
+    }
+    EXPECT_GT(records, files.size()) << "hardly any second recorded";
+
+    // The event log: whole lines only, each "date time: message"; a file was begun
+    // only with its "Start= " line.
+    const std::string log = readFile(dir / "zuva.log");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n") << "the last line is torn";
+    const std::regex linePattern(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d: [^\r\n]*)");
+    int startUps = 0;
+    std::set<std::string> begun;
+    for (std::size_t at = 0; at < log.size();) {
+        std::size_t end = log.find("\r\n", at);
+        if (end == std::string::npos) end = log.size();
+        const std::string line = log.substr(at, end - at);
+        EXPECT_TRUE(std::regex_match(line, linePattern)) << "torn line at byte " << at << ": " << line;
+        const std::string message = line.size() > 19 ? line.substr(19) : "";
+        if (message == "Program is starting up.") ++startUps;
+        if (message.rfind("Start= ", 0) == 0) begun.insert(message.substr(7));
+        at = end + 2;
+    }
+    EXPECT_GE(startUps, kRuns / 3);
+    EXPECT_LE(startUps, kRuns);
+    for (const fs::path& file : files) EXPECT_EQ(begun.count(file.string()), 1u) << file;
+
+    // The settings file still gives the six keys as they were.
+    const settings::IniFile settingsFile(ini.string());
+    EXPECT_EQ(settingsFile.readString("Config", "ComPort", ""), port);
+    EXPECT_EQ(settingsFile.readString("Config", "Gain", ""), "0");
+    EXPECT_EQ(settingsFile.readString("Config", "sensitivity", ""), "2.393E-5");
+    EXPECT_EQ(settingsFile.readString("Config", "SamplingRate", ""), "8");
+    EXPECT_EQ(settingsFile.readString("Config", "Start", ""), "Yes");
+    EXPECT_EQ(settingsFile.readString("Config", "OutputDirectory", ""), dataDir);
+    std::printf("crash loop: %d kills (%d during shut-down), %zu data files, %zu records, %d start-ups logged\n",
+                kRuns, shutDownKills, files.size(), records, startUps);
+}
+
+}  // namespace
+}  // namespace zuva::app
