@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <fcntl.h>
 #include <filesystem>
+#include <signal.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,6 +44,32 @@ bool writeAll(int fd, std::string_view content) {
 
 std::atomic<unsigned> tempCounter{0};
 
+// "." + name + ".tmp-" + pid + "-" + counter: the temporary file of a writer.
+std::string tempPrefix(const fs::path& target) { return "." + target.filename().string() + ".tmp-"; }
+
+// A writer killed between creating its temporary file and the rename leaves the
+// file behind. Those of processes that no longer exist are removed, so that crashes
+// do not pile them up; a live writer's file, or any other file, is never touched.
+void removeStaleTemporaries(const fs::path& dir, const fs::path& target) {
+    const std::string prefix = tempPrefix(target);
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        // The rest must be "<pid>-<counter>", digits only on both sides.
+        const std::string rest = name.substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash > 9 || dash == std::string::npos || dash + 1 == rest.size() ||
+            rest.find_first_not_of("0123456789-") != std::string::npos || rest.find('-', dash + 1) != std::string::npos) {
+            continue;
+        }
+        const auto pid = static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+        ::unlink(it->path().c_str());
+    }
+}
+
 }  // namespace
 
 int AtomicFileWriter::replace(const std::string& path, std::string_view content) {
@@ -61,8 +89,7 @@ int AtomicFileWriter::replace(const std::string& path, std::string_view content)
     int fd = -1;
     fs::path temp;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = dir / ("." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                      std::to_string(tempCounter.fetch_add(1)));
+        temp = dir / (tempPrefix(target) + std::to_string(::getpid()) + "-" + std::to_string(tempCounter.fetch_add(1)));
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0 && errno != EEXIST) return errno;
     }
@@ -94,6 +121,7 @@ int AtomicFileWriter::replace(const std::string& path, std::string_view content)
         ::fsync(dirFd);
         ::close(dirFd);
     }
+    removeStaleTemporaries(dir, target);
     return 0;
 }
 

@@ -14,6 +14,8 @@ namespace zuva::settings {
 // symbolic link, the file it points to is replaced and the link stays.
 // An existing file that the process may not write (access W_OK) is refused, as the
 // platform's ini writer refuses a read-only file.
+// After a successful replace, temporary files that writers of the same file left
+// behind when they were killed (their process no longer exists) are removed.
 class AtomicFileWriter {
 public:
     // 0 on success, otherwise the errno of the step that failed; then the old file is

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "TempDir.h"
@@ -192,6 +194,30 @@ TEST_F(IniFileTest, FailedWriteLeavesTheOriginalIntact) {
     EXPECT_TRUE(threw);
     EXPECT_EQ(readFile(path), original);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"zuva.ini"});
+}
+
+TEST_F(IniFileTest, TemporaryFilesOfKilledWritersAreRemovedByTheNextWrite) {
+    // A process that has ended: its id names no process any more.
+    const pid_t dead = ::fork();
+    ASSERT_GE(dead, 0);
+    if (dead == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const std::string deadId = std::to_string(dead);
+    const std::string liveId = std::to_string(::getppid());  // the process that started this test
+    writeFile(path, "[Config]\nGain=1\n");
+    for (const std::string& name : {".zuva.ini.tmp-" + deadId + "-0", ".zuva.ini.tmp-" + deadId + "-7",
+                                     ".zuva.ini.tmp-" + liveId + "-0", ".other.ini.tmp-" + deadId + "-0",
+                                     ".zuva.ini.tmp-" + deadId + "-x", ".zuva.ini.tmp-" + deadId}) {
+        writeFile(dir.file(name), "[Config]\nGa");
+    }
+    IniFile(path).writeString("Config", "Gain", "2");
+    EXPECT_EQ(readFile(path), "[Config]\nGain=2\n");
+    // Only the dead writer's own temporary files go: not a live writer's, not those
+    // of another file, not names a writer does not make.
+    std::vector<std::string> kept{".other.ini.tmp-" + deadId + "-0", ".zuva.ini.tmp-" + deadId,
+                                  ".zuva.ini.tmp-" + deadId + "-x", ".zuva.ini.tmp-" + liveId + "-0", "zuva.ini"};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(dir.entries(), kept);
 }
 
 TEST_F(IniFileTest, KeepsPermissionsAndFollowsSymbolicLinks) {
