@@ -1,10 +1,11 @@
 // zuva-logger --headless recording from a fast zuva-sim, killed with SIGKILL again
 // and again at seeded random moments (during start-up, while the first data file
 // is being created, while recording, during the shut-down that SIGTERM begins) and
-// restarted each time into the same directory. Whatever moment the kill hits, every
-// data file must be a whole header followed by whole records, the event log must
-// hold only whole lines and the settings file must still give the six keys.
-// ZUVA_CRASH_SEED varies the moments.
+// restarted each time into the same directory, then a last run ended normally.
+// Whatever moment the kill hits, every data file must be a whole header followed by
+// whole records, the event log must hold only whole lines and the settings file must
+// still give the six keys, with no temporary file of an interrupted write left over.
+// ZUVA_CRASH_SEED varies the moments, ZUVA_CRASH_RUNS (default 60) the number of kills.
 
 #include <gtest/gtest.h>
 
@@ -39,12 +40,11 @@ using namespace std::chrono_literals;
 using testing::readFile;
 using testing::readLines;
 
-constexpr int kRuns = 60;
 constexpr double kRateMultiplier = 10;  // ten simulated seconds per second
 
-unsigned seedFromEnvironment() {
-    const char* v = std::getenv("ZUVA_CRASH_SEED");
-    return v && *v ? static_cast<unsigned>(std::strtoul(v, nullptr, 10)) : 20090819u;
+unsigned long envOr(const char* name, unsigned long fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::strtoul(v, nullptr, 10) : fallback;
 }
 
 // How long a run lives before the kill: start-up, the warm-up that ends with the
@@ -73,7 +73,8 @@ protected:
 };
 
 TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {
-    const unsigned seed = seedFromEnvironment();
+    const auto seed = static_cast<unsigned>(envOr("ZUVA_CRASH_SEED", 20090819));
+    const int runs = static_cast<int>(envOr("ZUVA_CRASH_RUNS", 60));
     SCOPED_TRACE("ZUVA_CRASH_SEED=" + std::to_string(seed));
     std::mt19937 rng(seed);
     const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C"};
@@ -98,7 +99,7 @@ TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {
                        << "\n";
 
     int shutDownKills = 0;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < runs; ++run) {
         testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--headless", "--config", ini.string()},
                                      dir.string(), env, (dir / "logger.out").string(),
                                      (dir / "logger.err").string());
@@ -114,6 +115,16 @@ TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {
         ASSERT_TRUE(status == 128 + SIGKILL || status == 0) << "run " << run << " ended with " << status << ": "
                                                              << readFile(dir / "logger.err");
     }
+    // A last run that ends normally: it records and shuts down as after any other run.
+    {
+        // Its own output file: the killed runs' output must not pass for its own.
+        testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--headless", "--config", ini.string()},
+                                     dir.string(), env, (dir / "last.out").string(), (dir / "last.err").string());
+        for (int i = 0; i < 500 && readLines(dir / "last.out").size() < 3; ++i) std::this_thread::sleep_for(10ms);
+        EXPECT_GE(readLines(dir / "last.out").size(), 3u) << "the last run records nothing";
+        logger.signal(SIGTERM);
+        ASSERT_EQ(logger.wait(10s), 0) << readFile(dir / "last.err");
+    }
     ASSERT_TRUE(sim.running()) << readFile(dir / "sim.err");
     sim.signal(SIGTERM);
     EXPECT_EQ(sim.wait(5s), 0) << readFile(dir / "sim.err");
@@ -126,7 +137,7 @@ TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(dir / "data")) files.push_back(entry.path());
     std::sort(files.begin(), files.end());
-    ASSERT_GE(files.size(), static_cast<std::size_t>(kRuns / 4)) << "too few runs got as far as recording";
+    ASSERT_GE(files.size(), static_cast<std::size_t>(runs / 4)) << "too few runs got as far as recording";
     std::size_t records = 0;
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.string());
@@ -183,11 +194,17 @@ TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {
         if (message.rfind("Start= ", 0) == 0) begun.insert(message.substr(7));
         at = end + 2;
     }
-    EXPECT_GE(startUps, kRuns / 3);
-    EXPECT_LE(startUps, kRuns);
+    EXPECT_GE(startUps, runs / 3);
+    EXPECT_LE(startUps, runs + 1);
     for (const fs::path& file : files) EXPECT_EQ(begun.count(file.string()), 1u) << file;
 
-    // The settings file still gives the six keys as they were.
+    EXPECT_EQ(log.substr(log.size() - 14), "Exit program\r\n");
+
+    // The settings file still gives the six keys as they were, and the temporary
+    // files of settings writes that a kill cut short are gone.
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        EXPECT_EQ(entry.path().filename().string().rfind(".zuva.ini.tmp-", 0), std::string::npos) << entry.path();
+    }
     const settings::IniFile settingsFile(ini.string());
     EXPECT_EQ(settingsFile.readString("Config", "ComPort", ""), port);
     EXPECT_EQ(settingsFile.readString("Config", "Gain", ""), "0");
@@ -196,7 +213,7 @@ TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {
     EXPECT_EQ(settingsFile.readString("Config", "Start", ""), "Yes");
     EXPECT_EQ(settingsFile.readString("Config", "OutputDirectory", ""), dataDir);
     std::printf("crash loop: %d kills (%d during shut-down), %zu data files, %zu records, %d start-ups logged\n",
-                kRuns, shutDownKills, files.size(), records, startUps);
+                runs, shutDownKills, files.size(), records, startUps);
 }
 
 }  // namespace
