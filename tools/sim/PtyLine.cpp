@@ -43,7 +43,8 @@ bool PtyLine::hasReader() const {
 
 std::vector<std::uint8_t> PtyLine::readControl() {
     std::vector<std::uint8_t> bytes;
-    if (!hasReader()) return bytes;
+    // Also after the other end has closed: what it wrote just before (the stop
+    // byte of a shut-down) is still there to be read.
     std::uint8_t buffer[256];
     for (;;) {
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
