@@ -33,6 +33,20 @@ bool isPseudoTerminal(int fd) {
     return devMajor >= kPtySlaveMajorFirst && devMajor <= kPtySlaveMajorLast;
 }
 
+// Gives a serial line up to `limit` to send what is still in its output queue, such
+// as the stop byte written just before closing: discarding it would leave the
+// instrument transmitting. Bounded, so a line held up by flow control cannot keep
+// the caller waiting.
+void letOutputDrain(int fd, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int queued = 0;
+    while (ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // The last bytes leave the transmitter after the queue is empty: 16 bytes at
+    // 115200 bit/s take about 1.4 ms.
+    if (queued == 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
 // Counts a handler call in progress for as long as it runs (also when it throws).
 class DispatchScope {
 public:
@@ -221,6 +235,8 @@ void TComPort::closeDevice() {
     // A pseudo-terminal's output queue is the other end's input: what is in it has
     // been written (WriteText counted it as sent), and flushing it would take back
     // the stop byte sent just before closing. Only its input is discarded.
+    // On a serial line the output still queued is sent first (within a bound).
+    if (!isPty_ && !lost_) letOutputDrain(fd_, std::chrono::milliseconds(250));
     tcflush(fd_, isPty_ ? TCIFLUSH : TCIOFLUSH);
     ioctl(fd_, TIOCNXCL);
     flock(fd_, LOCK_UN);
