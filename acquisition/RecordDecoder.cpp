@@ -266,6 +266,7 @@ void RecordDecoder::appendRecord(const TimeOfDay& secondTime) {
 
 void RecordDecoder::showSecond(const TimeOfDay& secondTime) {
     try {
+        panels_.setBacklog(dataFile_.backlogSeconds());
         panels_.setPanelText(StatusPanels::kTime, "Time: " + timeText(secondTime));
         panels_.setPanelText(StatusPanels::kBx, "Bx: " + std::to_string(blockX_[0]) + " bit");
         panels_.setPanelText(StatusPanels::kBy, "By: " + std::to_string(blockY_[0]) + " bit");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace zuva::acquisition {
@@ -15,6 +16,14 @@ public:
 
     virtual ~StatusPanels() = default;
     virtual void setPanelText(int panel, const std::string& text) = 0;
+
+    // Completed seconds waiting to be written to the data file, given before the
+    // panels of each second. Shown (backlogText) while it is not 0; at 0 the status
+    // bar shows nothing more than its five panels.
+    virtual void setBacklog(std::size_t seconds) { (void)seconds; }
+    static std::string backlogText(std::size_t seconds) {
+        return "Not yet written: " + std::to_string(seconds) + " s";
+    }
 };
 
 }  // namespace zuva::acquisition

@@ -8,7 +8,9 @@ void HeadlessStatus::setPanelText(int panel, const std::string& text) {
     // Bz is the last panel a completed second shows.
     if (panel == kBz) {
         out_ << texts_[kTime] << "  " << texts_[kBx] << "  " << texts_[kBy] << "  " << texts_[kBz] << "  "
-             << dataFile_.DataFileName() << std::endl;
+             << dataFile_.DataFileName();
+        if (backlog_ > 0) out_ << "  " << backlogText(backlog_);
+        out_ << std::endl;
     }
 }
 

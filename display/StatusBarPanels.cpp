@@ -25,6 +25,23 @@ StatusBarPanels::StatusBarPanels(QStatusBar* bar) {
         }
         labels_[static_cast<std::size_t>(i)] = label;
     }
+    backlog_ = new QLabel(bar);
+    backlog_->setObjectName(QStringLiteral("BacklogPanel"));
+    backlog_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    backlog_->setContentsMargins(2, 0, 2, 0);
+    backlog_->setTextFormat(Qt::PlainText);
+    bar->addPermanentWidget(backlog_, 0);
+    backlog_->hide();
+}
+
+void StatusBarPanels::setBacklog(std::size_t seconds) {
+    if (backlog_ == nullptr) return;
+    if (seconds == 0) {
+        backlog_->hide();
+        return;
+    }
+    backlog_->setText(QString::fromStdString(backlogText(seconds)));
+    backlog_->show();
 }
 
 QLabel* StatusBarPanels::panel(int index) const {

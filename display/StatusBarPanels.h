@@ -15,6 +15,10 @@ namespace zuva::display {
 // only when the font would cut a text such as "Bz: -8388608 bit") and "GPS" at least 50 px. The GPS panel takes the rest of the bar, so a long position text
 // ("GPS: <longitude> <latitude> <altitude> (<date> <time>)") stays readable instead of
 // being cut at 50 px.
+//
+// While completed seconds wait to be written to the data file, one more panel at the
+// right end of the bar shows how many ("Not yet written: 12 s"); it is hidden
+// otherwise.
 class StatusBarPanels : public acquisition::StatusPanels {
 public:
     static constexpr int kPanels = 5;
@@ -24,12 +28,16 @@ public:
 
     // Texts for an index outside 0..4 are ignored.
     void setPanelText(int panel, const std::string& text) override;
+    void setBacklog(std::size_t seconds) override;
 
     QString panelText(int panel) const;
     QLabel* panel(int index) const;
+    // The backlog panel (hidden while nothing waits).
+    QLabel* backlogPanel() const { return backlog_; }
 
 private:
     std::array<QPointer<QLabel>, kPanels> labels_;
+    QPointer<QLabel> backlog_;
 };
 
 }  // namespace zuva::display

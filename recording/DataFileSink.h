@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -36,7 +37,8 @@ struct SecondRecord {
 };
 
 // The recorder the decoder hands its data to (OpenNewDataFile / AppendSecondRecord).
-// Failures are thrown as IoError.
+// Failures are thrown; a recorder may instead keep what it cannot write yet and
+// tell how many seconds wait (backlogSeconds).
 class DataFileSink {
 public:
     virtual ~DataFileSink() = default;
@@ -44,6 +46,8 @@ public:
     virtual void AppendSecondRecord(const SecondRecord& record) = 0;
     // The full name of the current data file; "TEST.ZUV" before the first one.
     virtual std::string DataFileName() const = 0;
+    // Completed seconds handed over but not yet written.
+    virtual std::size_t backlogSeconds() const { return 0; }
 };
 
 }  // namespace zuva::recording

@@ -1,14 +1,17 @@
 #include "recording/DataFileWriter.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <limits>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "recording/DataFileHeaderComposer.h"
 #include "recording/DataFileNameComposer.h"
+#include "recording/FileHandle.h"
 #include "recording/IoError.h"
-#include "recording/PosixFile.h"
+#include "recording/PosixFileSystem.h"
 
 namespace zuva::recording {
 
@@ -16,11 +19,41 @@ namespace {
 
 constexpr int kCreateNew = O_WRONLY | O_CREAT | O_EXCL;
 
-void removeQuietly(const std::string& name) { ::unlink(name.c_str()); }
+std::string directoryOf(const std::string& name) { return std::filesystem::path(name).parent_path().string(); }
+
+std::string systemMessage(int error) {
+    return std::string(std::strerror(error)) + " (I/O error " + std::to_string(error) + ")";
+}
 
 }  // namespace
 
-DataFileWriter::DataFileWriter(LogSink& log) : log_(log) {}
+DataFileWriter::DataFileWriter(LogSink& log) : DataFileWriter(log, PosixFileSystem::instance()) {}
+
+DataFileWriter::DataFileWriter(LogSink& log, FileSystem& fileSystem, std::size_t backlogCapacity)
+    : log_(log), fileSystem_(fileSystem), backlog_(backlogCapacity) {}
+
+DataFileWriter::~DataFileWriter() {
+    if (backlog_.empty()) return;
+    try {
+        retryBacklog(std::numeric_limits<std::size_t>::max());
+    } catch (...) {
+    }
+    if (backlog_.empty()) return;
+    if (auto run = backlog_.endDroppedRun()) reportDropped(*run);
+    std::size_t count = 0;
+    RecordTime first;
+    RecordTime last;
+    for (std::size_t i = 0; i < backlog_.entries(); ++i) {
+        const WriteBacklog::Entry& entry = backlog_.at(i);
+        if (entry.beginsFile) continue;
+        if (count++ == 0) first = entry.time;
+        last = entry.time;
+    }
+    if (count > 0) {
+        logQuietly("Error: data file not written at exit: " + std::to_string(count) + " seconds lost, " +
+                   recordTimeText(first) + " to " + recordTimeText(last));
+    }
+}
 
 std::string DataFileWriter::captionFor(const std::string& dataFileName) {
     return "ZUVA-7k Logger - Version 3.8 - 19.08.2009 - " + dataFileName;
@@ -32,40 +65,143 @@ void DataFileWriter::announce(const std::string& name) {
     log_.addlogfile("Start= " + dataFileName_);
 }
 
+void DataFileWriter::logQuietly(const std::string& message) {
+    try {
+        log_.addlogfile(message);
+    } catch (...) {
+        // Catching up must not stop half way because a log line failed.
+    }
+}
+
 void DataFileWriter::OpenNewDataFile(const DataFileHeaderInfo& info) {
     ComposedHeader header = DataFileHeaderComposer::compose(info, remarks_);
     for (const std::string& note : header.notes) log_.addlogfile(note);
-    headerText_ = std::move(header.text);
-    tripleCount_ = header.tripleCount;
 
-    const std::string composed = DataFileNameComposer::compose(outputDirectory_, info.fileDate, info.fileTime);
+    PeriodFile file;
+    file.composedName = DataFileNameComposer::compose(outputDirectory_, info.fileDate, info.fileTime);
+    file.headerText = std::move(header.text);
+    file.tripleCount = header.tripleCount;
+    file.serial = ++filesAskedFor_;
+    tripleCount_ = file.tripleCount;
 
+    if (!backlog_.empty()) retryBacklog(kBacklogRecordsPerCall);
+    if (!backlog_.empty()) {
+        // Earlier seconds still wait: this file is begun after them.
+        announce(file.composedName);
+        backlog_.addFile(std::move(file));
+        return;
+    }
+    const int error = createFile(file, true);
+    if (error == 0) {
+        current_ = std::move(file);
+        return;
+    }
+    const std::string name = file.composedName;
+    backlog_.addFile(std::move(file));
+    writeFailed(error, name);
+}
+
+int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
     // O_EXCL finds a free name and creates the file in one step, so an existing
     // file is never truncated, not even by a second program racing for the name.
-    PosixFile file;
+    FileHandle handle(fileSystem_);
     std::string chosen;
     int error = 0;
     for (unsigned n = 0; n <= kMaxNameAlternatives; ++n) {
-        chosen = DataFileNameComposer::alternative(composed, n);
-        file = PosixFile::tryOpen(chosen, kCreateNew, 0644, error);
-        if (file.isOpen() || error != EEXIST) break;
+        chosen = DataFileNameComposer::alternative(file.composedName, n);
+        error = handle.tryOpen(chosen, kCreateNew, 0644);
+        if (error != EEXIST) break;
     }
-    if (!file.isOpen()) {
-        announce(composed);
-        throw IoError(error);
+    if (error != 0) {
+        if (announceNow) announce(file.composedName);
+        return error;
     }
+    const bool renamed = chosen != file.composedName;
+    const std::string existsLine = "Data file " + file.composedName + " already exists, recording into " + chosen;
     try {
-        if (chosen != composed) log_.addlogfile("Data file " + composed + " already exists, recording into " + chosen);
-        announce(chosen);
-        file.writeAll(headerText_.data(), headerText_.size());
-        file.close();
-    } catch (...) {
+        if (announceNow) {
+            if (renamed) log_.addlogfile(existsLine);
+            announce(chosen);
+        } else if (renamed) {
+            logQuietly(existsLine);
+            if (file.serial == filesAskedFor_) {
+                dataFileName_ = chosen;
+                if (captionListener_) captionListener_(caption());
+            }
+        }
+        handle.writeAll(file.headerText.data(), file.headerText.size());
+        if (syncEachRecord_) handle.syncData();
+        handle.close();
+    } catch (const IoError& e) {
         // The file is ours and holds no records yet: leave no half header behind,
         // so that the next attempt can use the same name.
-        file = PosixFile();
-        removeQuietly(chosen);
+        handle = FileHandle(fileSystem_);
+        fileSystem_.removeFile(chosen);
+        return e.code();
+    } catch (...) {
+        handle = FileHandle(fileSystem_);
+        fileSystem_.removeFile(chosen);
         throw;
     }
+    // The header is on the disk; the directory entry follows it. A directory that
+    // cannot be synced shows itself at the next record, which is synced in turn.
+    if (syncEachRecord_) fileSystem_.syncDirectory(directoryOf(chosen));
+    file.name = chosen;
+    return 0;
+}
+
+int DataFileWriter::appendToCurrent(const std::uint8_t* bytes, std::size_t size) {
+    const std::string& name = current_.name;
+    FileHandle handle(fileSystem_);
+    int error = handle.tryOpen(name, O_WRONLY | O_APPEND, 0);
+    bool recreated = false;
+    if (error == ENOENT) {
+        // The file vanished during its period. If its directory is gone too, this
+        // fails with ENOENT as well and the records wait for the directory.
+        error = handle.tryOpen(name, kCreateNew | O_APPEND, 0644);
+        if (error == 0) {
+            recreated = true;
+        } else if (error == EEXIST) {
+            error = handle.tryOpen(name, O_WRONLY | O_APPEND, 0);
+        }
+    }
+    if (error != 0) return error;
+
+    std::uint64_t sizeBefore = 0;
+    try {
+        if (recreated) {
+            withHeader_.assign(current_.headerText.begin(), current_.headerText.end());
+            withHeader_.insert(withHeader_.end(), bytes, bytes + size);
+            handle.writeAll(withHeader_.data(), withHeader_.size());
+        } else {
+            sizeBefore = handle.size();
+            handle.writeAll(bytes, size);
+        }
+        if (syncEachRecord_) handle.syncData();
+    } catch (const IoError& e) {
+        // A part of a record would shift every later record: take it back.
+        if (recreated) {
+            handle = FileHandle(fileSystem_);
+            fileSystem_.removeFile(name);
+        } else {
+            try {
+                handle.truncate(sizeBefore);
+            } catch (const IoError&) {
+            }
+        }
+        return e.code();
+    }
+    try {
+        handle.close();
+    } catch (const IoError&) {
+        // write and fdatasync took the bytes; taking them back now could cost a
+        // record, writing them again would record it twice.
+    }
+    if (recreated) {
+        if (syncEachRecord_) fileSystem_.syncDirectory(directoryOf(name));
+        logQuietly("Data file was missing, created again with its header: " + name);
+    }
+    return 0;
 }
 
 void DataFileWriter::AppendSecondRecord(const SecondRecord& record) {
@@ -75,46 +211,65 @@ void DataFileWriter::AppendSecondRecord(const SecondRecord& record) {
                                     " triples for a data file of " + std::to_string(tripleCount_));
     }
     const std::size_t size = SecondRecordEncoder::encode(record, recordBuffer_);
+    const std::span<const std::uint8_t> bytes(recordBuffer_.data(), size);
+    const RecordTime time{record.hour, record.minute, record.second};
 
-    int error = 0;
-    PosixFile file = PosixFile::tryOpen(dataFileName_, O_WRONLY | O_APPEND, 0, error);
-    bool recreated = false;
-    if (!file.isOpen()) {
-        if (error != ENOENT) throw IoError(error);
-        file = PosixFile::tryOpen(dataFileName_, kCreateNew | O_APPEND, 0644, error);
-        if (file.isOpen()) {
-            recreated = true;
-        } else if (error == EEXIST) {
-            file = PosixFile::open(dataFileName_, O_WRONLY | O_APPEND);
-        } else {
-            throw IoError(error);
-        }
+    if (!backlog_.empty()) retryBacklog(kBacklogRecordsPerCall);
+    if (!backlog_.empty()) {
+        keepRecord(bytes, time);
+        return;
     }
+    const int error = appendToCurrent(bytes.data(), bytes.size());
+    if (error == 0) return;
+    keepRecord(bytes, time);
+    writeFailed(error, current_.name);
+}
 
-    const std::uint64_t sizeBefore = recreated ? 0 : file.size();
-    try {
-        if (recreated) {
-            std::string bytes = headerText_;
-            bytes.append(reinterpret_cast<const char*>(recordBuffer_.data()), size);
-            file.writeAll(bytes.data(), bytes.size());
-        } else {
-            file.writeAll(std::span<const std::uint8_t>(recordBuffer_.data(), size));
+void DataFileWriter::retryBacklog(std::size_t recordLimit) {
+    std::size_t written = 0;
+    while (!backlog_.empty() && written < recordLimit) {
+        WriteBacklog::Entry& front = backlog_.front();
+        if (front.beginsFile) {
+            if (createFile(front.file, false) != 0) return;
+            current_ = std::move(front.file);
+            backlog_.removeFront(1);
+            continue;
         }
-    } catch (...) {
-        // A part of a record would shift every later record: take it back.
-        if (recreated) {
-            file = PosixFile();
-            removeQuietly(dataFileName_);
-        } else {
-            try {
-                file.truncate(sizeBefore);
-            } catch (const IoError&) {
-            }
+        // The records up to the next file go in one write and one flush.
+        batch_.clear();
+        std::size_t n = 0;
+        while (n < backlog_.entries() && written + n < recordLimit && !backlog_.at(n).beginsFile) {
+            const std::vector<std::uint8_t>& record = backlog_.at(n).bytes;
+            batch_.insert(batch_.end(), record.begin(), record.end());
+            ++n;
         }
-        throw;
+        if (appendToCurrent(batch_.data(), batch_.size()) != 0) return;
+        backlog_.removeFront(n);
+        written += n;
+        writtenLate_ += n;
     }
-    file.close();
-    if (recreated) log_.addlogfile("Data file was missing, created again with its header: " + dataFileName_);
+    if (!backlog_.empty() || !failing_) return;
+    if (auto run = backlog_.endDroppedRun()) reportDropped(*run);
+    logQuietly("Data file written again: " + std::to_string(writtenLate_) + " seconds written late");
+    failing_ = false;
+    writtenLate_ = 0;
+}
+
+void DataFileWriter::keepRecord(std::span<const std::uint8_t> bytes, const RecordTime& time) {
+    if (!backlog_.addRecord(bytes, time)) return;
+    // A record kept after dropped ones ends the run of dropped seconds.
+    if (auto run = backlog_.endDroppedRun()) reportDropped(*run);
+}
+
+void DataFileWriter::writeFailed(int error, const std::string& name) {
+    if (failing_) return;
+    failing_ = true;
+    logQuietly("Error: data file " + name + " not written: " + systemMessage(error) + "; seconds wait in memory");
+}
+
+void DataFileWriter::reportDropped(const WriteBacklog::DroppedRun& run) {
+    logQuietly("Error: write backlog full: " + std::to_string(run.count) + " seconds dropped, " +
+               recordTimeText(run.first) + " to " + recordTimeText(run.last));
 }
 
 }  // namespace zuva::recording

@@ -1,6 +1,7 @@
 #include "recording/EventLog.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -60,7 +61,13 @@ std::string EventLog::formatLine(const std::string& message) const {
 int EventLog::appendToFile(const std::string& line) {
     const int fd = ::open(kFileName, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return errno;
+    // The whole line goes in one write call, so a process killed at any moment
+    // leaves the line written or not at all. Only a write cut short (disk full)
+    // leaves a part; that part is cut off again, so that the next line does not
+    // continue it in the middle of the file.
     const std::string text = line + "\r\n";
+    struct stat before {};
+    const bool sizeKnown = ::fstat(fd, &before) == 0;
     std::size_t done = 0;
     int error = 0;
     while (done < text.size()) {
@@ -71,6 +78,10 @@ int EventLog::appendToFile(const std::string& line) {
             break;
         }
         done += static_cast<std::size_t>(n);
+    }
+    if (error != 0 && done > 0 && sizeKnown) {
+        while (::ftruncate(fd, before.st_size) != 0 && errno == EINTR) {
+        }
     }
     if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
     return error;

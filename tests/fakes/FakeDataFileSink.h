@@ -15,6 +15,7 @@ public:
     void OpenNewDataFile(const recording::DataFileHeaderInfo& info) override;
     void AppendSecondRecord(const recording::SecondRecord& record) override;
     std::string DataFileName() const override { return name; }
+    std::size_t backlogSeconds() const override { return backlog; }
 
     std::vector<recording::DataFileHeaderInfo> opened;
     std::vector<recording::SecondRecord> records;
@@ -26,6 +27,8 @@ public:
     int openAttempts = 0;
     int appendAttempts = 0;
     int errorCode = 2;
+    // What backlogSeconds reports.
+    std::size_t backlog = 0;
     CallJournal* journal = nullptr;
 };
 
