@@ -152,6 +152,20 @@ TEST(RecordDecoder, StatusBarShowsTheTimeAndTheFirstSampleInCounts) {
     EXPECT_EQ(r.file.records.size(), 1u);
 }
 
+// The seconds the data file still owes are given to the status bar with each
+// second, before its panels.
+TEST(RecordDecoder, StatusBarIsToldTheSecondsWaitingToBeWritten) {
+    AcquisitionRig r;
+    r.start(4);
+    r.file.backlog = 7;
+    r.deliver(Stream().seconds(kT0, 3));
+    EXPECT_EQ(r.panels.backlog, 7u);
+    r.file.backlog = 0;
+    r.deliver(Stream().seconds(later(kT0, 3), 1));
+    EXPECT_EQ(r.panels.backlog, 0u);
+    EXPECT_EQ(r.panels.texts[0], "Time: 12 00 03");
+}
+
 TEST(RecordDecoder, UnsetInstrumentClockLetsThePcClockNameFilesAndPlacePoints) {
     AcquisitionRig r;
     r.clock.set({2024, 6, 30, 10, 20, 30, 0});

@@ -65,6 +65,28 @@ private slots:
         QVERIFY(label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(gps));
     }
 
+    void backlogIsShownOnlyWhileSecondsWait() {
+        QMainWindow window;
+        StatusBarPanels panels(window.statusBar());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QLabel* backlog = panels.backlogPanel();
+        QVERIFY(backlog != nullptr);
+        QVERIFY(!backlog->isVisible());
+        StatusPanels& sink = panels;
+        sink.setPanelText(StatusPanels::kTime, "Time: 10 20 30");
+        sink.setBacklog(12);
+        QVERIFY(backlog->isVisible());
+        QCOMPARE(backlog->text(), QString("Not yet written: 12 s"));
+        QCOMPARE(backlog->textFormat(), Qt::PlainText);
+        // The five panels keep their texts and places.
+        QCOMPARE(panels.panelText(0), QString("Time: 10 20 30"));
+        QVERIFY(backlog->x() > panels.panel(StatusPanels::kGps)->x());
+        sink.setBacklog(0);
+        QVERIFY(!backlog->isVisible());
+        QCOMPARE(panels.panelText(0), QString("Time: 10 20 30"));
+    }
+
     void panelOutsideTheFiveIsIgnored() {
         QMainWindow window;
         StatusBarPanels panels(window.statusBar());

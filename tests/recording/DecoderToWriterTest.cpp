@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #include "TestFiles.h"
 #include "acquisition/Acquisition.h"
 #include "acquisition/FrameEncoder.h"
+#include "fakes/FailingFileSystem.h"
 #include "fakes/FakeChartFeed.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakePort.h"
@@ -48,7 +51,8 @@ struct Rig {
     acquisition::ControlStates controls;
     fakes::RecordingLog log;
     fakes::FakeClock clock;
-    DataFileWriter writer{log};
+    fakes::FailingFileSystem files;  // the real file system unless told to fail
+    DataFileWriter writer{log, files};
     fakes::FakeChartFeed chart;
     fakes::FakeStatusPanels panels;
     fakes::FakeVisualizationSwitch visualization;
@@ -177,6 +181,30 @@ TEST(DecoderToWriter, NameComposedASecondTimeGetsASuffixAndKeepsTheFirstFile) {
     EXPECT_EQ(readFile(first), before);
     EXPECT_EQ(readBack(first).recordSeconds, (std::vector<int>{43202, 43203}));
     EXPECT_EQ(readBack(again).recordSeconds, (std::vector<int>{43202, 43203, 43204}));
+}
+
+// A full disk across a change of hour: reception goes on, the status bar counts the
+// seconds waiting, and once the disk has room every second is in the file of its
+// hour, in order.
+TEST(DecoderToWriter, FullDiskAcrossAChangeOfHourLosesNoSecond) {
+    Rig r;
+    r.start(256);
+    r.acq.decoder().ChooseEveryHour();
+    r.seconds({2009, 8, 19, 10, 59, 55}, 3);  // 55, 56 warm up; 57 recorded
+    r.files.failNext(fakes::FailingFileSystem::Call::Write, 1000, ENOSPC);
+    r.seconds({2009, 8, 19, 10, 59, 58}, 4);  // 58, 59, 11:00:00, 11:00:01 wait
+    EXPECT_EQ(r.panels.backlog, 4u);
+    EXPECT_TRUE(r.acq.decoder().rotation().HeaderWritten());
+    r.files.heal();
+    r.seconds({2009, 8, 19, 11, 0, 2}, 1);
+    EXPECT_EQ(r.panels.backlog, 0u);
+    const std::string first = r.dir.file("20090819105957.zuv");
+    const std::string second = r.dir.file("20090819110000.zuv");
+    EXPECT_EQ(readBack(first).recordSeconds, (std::vector<int>{39597, 39598, 39599}));
+    EXPECT_EQ(readBack(second).recordSeconds, (std::vector<int>{39600, 39601, 39602}));
+    EXPECT_EQ(r.startLines(), (std::vector<std::string>{"Start= " + first, "Start= " + second}));
+    EXPECT_NE(std::find(r.log.lines.begin(), r.log.lines.end(), "Data file written again: 4 seconds written late"),
+              r.log.lines.end());
 }
 
 }  // namespace

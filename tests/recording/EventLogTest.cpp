@@ -1,9 +1,12 @@
 #include "recording/EventLog.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -130,6 +133,31 @@ TEST_F(EventLogTest, UnwritableFileNeverLosesALineFromTheListAndIsReportedOnce) 
     EXPECT_FALSE(log.fileWriteFailing());
     EXPECT_EQ(readFile("zuva.log"), "19.08.2009 13:45:01: GPS: Available. 13 45 01\r\n");
     EXPECT_EQ(log.LogLinesShown(), 4);
+}
+
+// A line cut short by a full disk is taken back, so that the file holds whole
+// lines only and the next line does not continue a half one. The file size limit
+// makes write() stop in the middle of the line.
+TEST_F(EventLogTest, LineCutShortIsTakenBackSoTheFileHoldsWholeLinesOnly) {
+    EventLog log(clock, dayMonthYear);
+    log.addlogfile("Program is starting up.");
+    const std::string before = readFile(dir_ / EventLog::kFileName);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{static_cast<rlim_t>(before.size() + 10), RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        log.addlogfile("Start= /data/20090819134501.zuv");
+        _exit(log.fileWriteFailing() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readFile(dir_ / EventLog::kFileName), before);
+    log.addlogfile("Exit program");
+    EXPECT_EQ(readFile(dir_ / EventLog::kFileName), before + "19.08.2009 13:45:01: Exit program\r\n");
 }
 
 }  // namespace
