@@ -228,7 +228,7 @@ void BM_AppendRecord(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 3076);
 }
 
-BENCHMARK(BM_AppendRecord)->ArgName("sync")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(BM_AppendRecord)->ArgName("sync")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->MinTime(1.0)->UseRealTime();
 BENCHMARK(BM_ExportDataToText)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_ExportSnprintfBaseline)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_ReadRecords)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

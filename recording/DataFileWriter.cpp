@@ -82,16 +82,17 @@ void DataFileWriter::OpenNewDataFile(const DataFileHeaderInfo& info) {
     file.headerText = std::move(header.text);
     file.tripleCount = header.tripleCount;
     file.serial = ++filesAskedFor_;
-    tripleCount_ = file.tripleCount;
 
     if (!backlog_.empty()) retryBacklog(kBacklogRecordsPerCall);
     if (!backlog_.empty()) {
         // Earlier seconds still wait: this file is begun after them.
         announce(file.composedName);
+        tripleCount_ = file.tripleCount;
         backlog_.addFile(std::move(file));
         return;
     }
     const int error = createFile(file, true);
+    tripleCount_ = file.tripleCount;
     if (error == 0) {
         current_ = std::move(file);
         return;

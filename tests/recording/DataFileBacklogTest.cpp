@@ -362,5 +362,41 @@ TEST(DataFileDirectoryTest, FileThatMayNotGrowMakesTheSecondsWait) {
     EXPECT_EQ(readFile(name), headerOf(info) + recordsFrom(0, 2));
 }
 
+// A writer killed at any moment leaves its header followed by whole records, in
+// order: each record goes to the file in one piece.
+TEST(DataFileKillTest, KilledWriterLeavesTheHeaderAndWholeRecords) {
+    for (const int delayMs : {2, 7, 15}) {
+        TempDir dir;
+        const DataFileHeaderInfo info = infoAt("20090819", "000000", 1);
+        const std::string name = dir.file("20090819000000.zuv");
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            fakes::RecordingLog log;
+            DataFileWriter writer(log);
+            writer.setOutputDirectory(dir.path());
+            writer.setSyncEachRecord(false);
+            writer.OpenNewDataFile(info);
+            for (int s = 0;; s = (s + 1) % 60) writer.AppendSecondRecord(recordAt(s, 256));
+        }
+        // Wait for the file to appear, then let the writer run a moment more.
+        for (int i = 0; i < 2000 && !std::filesystem::exists(name); ++i) ::usleep(1000);
+        ::usleep(static_cast<useconds_t>(delayMs * 1000));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        const std::string bytes = readFile(name);
+        const std::string header = headerOf(info);
+        ASSERT_GE(bytes.size(), header.size());
+        EXPECT_EQ(bytes.substr(0, header.size()), header);
+        const std::size_t body = bytes.size() - header.size();
+        EXPECT_EQ(body % 3076, 0u) << "torn record after " << delayMs << " ms";
+        for (std::size_t at = 0, s = 0; at + 3076 <= body; at += 3076, s = (s + 1) % 60) {
+            ASSERT_EQ(bytes.substr(header.size() + at, 3076), bytesOf(recordAt(static_cast<int>(s), 256)));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zuva::recording
