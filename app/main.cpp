@@ -59,6 +59,9 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config)
         void setPanelText(int panel, const std::string& text) override {
             if (status) status->setPanelText(panel, text);
         }
+        void setBacklog(std::size_t seconds) override {
+            if (status) status->setBacklog(seconds);
+        }
     } panels;
 
     zuva::app::QtRetryTimer retryTimer;

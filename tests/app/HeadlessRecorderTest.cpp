@@ -173,6 +173,107 @@ INSTANTIATE_TEST_SUITE_P(Rates, HeadlessRecorder, ::testing::Values(RateCase{6, 
                              return std::to_string(row.param.rate) + "Hz";
                          });
 
+// The output directory goes away during the run (a drive unmounted) and comes back:
+// the logger never makes the directory itself, the status line counts the seconds
+// waiting, and once the directory is back the file is created again with its header
+// and every waiting second; the two files hold every second, byte for byte.
+TEST(HeadlessRecorderOutage, DirectoryGoneAndBackLosesNoSecond) {
+    std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path dir = pattern;
+    const fs::path data = dir / "data";
+    const fs::path away = dir / "away";
+    fs::create_directory(data);
+    const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + dir.string()};
+    const fs::path journalPath = dir / "journal.txt";
+    testing::ChildProcess sim(ZUVA_BIN_DIR "/zuva-sim", {"--name", "outage", "--journal", journalPath.string()},
+                              dir.string(), env, (dir / "sim.out").string(), (dir / "sim.err").string());
+    std::string port;
+    for (int i = 0; i < 200 && port.empty(); ++i) {
+        std::this_thread::sleep_for(25ms);
+        const auto lines = readLines(dir / "sim.out");
+        if (!lines.empty()) port = lines.front();
+    }
+    ASSERT_FALSE(port.empty()) << readFile(dir / "sim.err");
+    const fs::path ini = dir / "zuva.ini";
+    std::ofstream(ini) << "[Config]\nComPort=" << port
+                       << "\nGain=0\nsensitivity=2,393E-5\nSamplingRate=6\nStart=Yes\nOutputDirectory="
+                       << data.string() << "\n";
+    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--headless", "--config", ini.string()},
+                                 dir.string(), env, (dir / "logger.out").string(), (dir / "logger.err").string());
+    for (int i = 0; i < 400 && readLines(dir / "logger.out").size() < 2; ++i) std::this_thread::sleep_for(25ms);
+    ASSERT_GE(readLines(dir / "logger.out").size(), 2u) << readFile(dir / "logger.err");
+
+    fs::rename(data, away);
+    std::this_thread::sleep_for(3500ms);
+    EXPECT_FALSE(fs::exists(data));
+    fs::create_directory(data);
+    std::this_thread::sleep_for(2500ms);
+    ASSERT_TRUE(logger.running()) << readFile(dir / "logger.err");
+    logger.signal(SIGTERM);
+    ASSERT_EQ(logger.wait(10s), 0) << readFile(dir / "logger.err");
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.wait(5s), 0);
+
+    // One file, first in the directory that went away, then created again.
+    std::vector<fs::path> before, after;
+    for (const auto& entry : fs::directory_iterator(away)) before.push_back(entry.path());
+    for (const auto& entry : fs::directory_iterator(data)) after.push_back(entry.path());
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(before[0].filename(), after[0].filename());
+    const std::size_t recordSize = recording::SecondRecordEncoder::recordSize(64);
+    std::vector<std::vector<std::uint8_t>> records;
+    for (const fs::path& file : {before[0], after[0]}) {
+        const long header = headerLength(file);
+        ASSERT_GT(header, 0) << file;
+        const std::string bytes = readFile(file);
+        ASSERT_EQ((bytes.size() - static_cast<std::size_t>(header)) % recordSize, 0u) << file;
+        for (std::size_t at = static_cast<std::size_t>(header); at < bytes.size(); at += recordSize) {
+            records.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                 bytes.begin() + static_cast<std::ptrdiff_t>(at + recordSize));
+        }
+    }
+    const Journal journal = readJournal(journalPath);
+    ASSERT_GE(records.size(), 6u);
+    const auto& first = records.front();
+    auto start = std::find_if(journal.seconds.begin(), journal.seconds.end(), [&](const JournalSecond& s) {
+        return s.hour == first[1] && s.minute == first[2] && s.second == first[3];
+    });
+    ASSERT_NE(start, journal.seconds.end());
+    const std::size_t firstIndex = static_cast<std::size_t>(start - journal.seconds.begin());
+    ASSERT_LE(firstIndex + records.size(), journal.seconds.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(records[i], expectedRecord(journal.seconds[firstIndex + i], 64)) << "record " << i;
+    }
+
+    // The status line counted the waiting seconds, and stopped once they were written.
+    const auto out = readLines(dir / "logger.out");
+    EXPECT_EQ(out.size(), records.size());
+    std::size_t waitingLines = 0;
+    for (const auto& line : out) {
+        if (line.find("  Not yet written: ") != std::string::npos) ++waitingLines;
+    }
+    EXPECT_GE(waitingLines, 2u);
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.back().find("Not yet written"), std::string::npos) << out.back();
+
+    std::vector<std::string> log;
+    for (const auto& line : readLines(dir / "zuva.log")) log.push_back(messageOf(line));
+    const std::string name = (data / after[0].filename()).string();
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "Error: data file " + name +
+                            " not written: No such file or directory (I/O error 2); seconds wait in memory"),
+              log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "Data file was missing, created again with its header: " + name),
+              log.end());
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& m) { return m.rfind("Data file written again: ", 0) == 0; }),
+              1);
+    std::error_code ec;
+    if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
+}
+
 TEST(HeadlessRecorderArguments, SigintWithoutPortWritesTheSixKeysAndEndsTheLog) {
     std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
