@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
@@ -43,11 +44,11 @@ DataFileWriter::~DataFileWriter() {
     std::size_t count = 0;
     RecordTime first;
     RecordTime last;
-    for (std::size_t i = 0; i < backlog_.entries(); ++i) {
-        const WriteBacklog::Entry& entry = backlog_.at(i);
-        if (entry.beginsFile) continue;
-        if (count++ == 0) first = entry.time;
-        last = entry.time;
+    for (std::size_t i = 0; i < backlog_.fileCount(); ++i) {
+        for (const WriteBacklog::Record& record : backlog_.file(i).records) {
+            if (count++ == 0) first = record.time;
+            last = record.time;
+        }
     }
     if (count > 0) {
         logQuietly("Error: data file not written at exit: " + std::to_string(count) + " seconds lost, " +
@@ -84,22 +85,13 @@ void DataFileWriter::OpenNewDataFile(const DataFileHeaderInfo& info) {
     file.serial = ++filesAskedFor_;
 
     if (!backlog_.empty()) retryBacklog(kBacklogRecordsPerCall);
-    if (!backlog_.empty()) {
-        // Earlier seconds still wait: this file is begun after them.
-        announce(file.composedName);
-        tripleCount_ = file.tripleCount;
-        backlog_.addFile(std::move(file));
-        return;
-    }
+    // A new file does not depend on the earlier ones: it is created now if it can be,
+    // even while older files still wait for their records.
     const int error = createFile(file, true);
     tripleCount_ = file.tripleCount;
-    if (error == 0) {
-        current_ = std::move(file);
-        return;
-    }
     const std::string name = file.composedName;
-    backlog_.addFile(std::move(file));
-    writeFailed(error, name);
+    backlog_.beginFile(std::move(file), error == 0);
+    if (error != 0) writeFailed(error, name);
 }
 
 int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
@@ -151,8 +143,8 @@ int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
     return 0;
 }
 
-int DataFileWriter::appendToCurrent(const std::uint8_t* bytes, std::size_t size) {
-    const std::string& name = current_.name;
+int DataFileWriter::appendTo(const PeriodFile& file, const std::uint8_t* bytes, std::size_t size) {
+    const std::string& name = file.name;
     FileHandle handle(fileSystem_);
     int error = handle.tryOpen(name, O_WRONLY | O_APPEND, 0);
     bool recreated = false;
@@ -171,7 +163,7 @@ int DataFileWriter::appendToCurrent(const std::uint8_t* bytes, std::size_t size)
     std::uint64_t sizeBefore = 0;
     try {
         if (recreated) {
-            withHeader_.assign(current_.headerText.begin(), current_.headerText.end());
+            withHeader_.assign(file.headerText.begin(), file.headerText.end());
             withHeader_.insert(withHeader_.end(), bytes, bytes + size);
             handle.writeAll(withHeader_.data(), withHeader_.size());
         } else {
@@ -216,39 +208,41 @@ void DataFileWriter::AppendSecondRecord(const SecondRecord& record) {
     const RecordTime time{record.hour, record.minute, record.second};
 
     if (!backlog_.empty()) retryBacklog(kBacklogRecordsPerCall);
-    if (!backlog_.empty()) {
+    WriteBacklog::FileQueue& current = backlog_.latest();
+    if (!current.created || !current.records.empty()) {
+        // Its file or earlier records of it still wait: this one goes after them.
         keepRecord(bytes, time);
         return;
     }
-    const int error = appendToCurrent(bytes.data(), bytes.size());
+    const int error = appendTo(current.file, bytes.data(), bytes.size());
     if (error == 0) return;
     keepRecord(bytes, time);
-    writeFailed(error, current_.name);
+    writeFailed(error, current.file.name);
 }
 
 void DataFileWriter::retryBacklog(std::size_t recordLimit) {
     std::size_t written = 0;
-    while (!backlog_.empty() && written < recordLimit) {
-        WriteBacklog::Entry& front = backlog_.front();
-        if (front.beginsFile) {
-            if (createFile(front.file, false) != 0) return;
-            current_ = std::move(front.file);
-            backlog_.removeFront(1);
-            continue;
+    for (std::size_t i = 0; i < backlog_.fileCount() && written < recordLimit; ++i) {
+        WriteBacklog::FileQueue& queue = backlog_.file(i);
+        if (!queue.created) {
+            if (createFile(queue.file, false) != 0) continue;
+            queue.created = true;
         }
-        // The records up to the next file go in one write and one flush.
-        batch_.clear();
-        std::size_t n = 0;
-        while (n < backlog_.entries() && written + n < recordLimit && !backlog_.at(n).beginsFile) {
-            const std::vector<std::uint8_t>& record = backlog_.at(n).bytes;
-            batch_.insert(batch_.end(), record.begin(), record.end());
-            ++n;
+        while (!queue.records.empty() && written < recordLimit) {
+            // The records of a file go in one write and one flush.
+            batch_.clear();
+            const std::size_t n = std::min(queue.records.size(), recordLimit - written);
+            for (std::size_t k = 0; k < n; ++k) {
+                const std::vector<std::uint8_t>& record = queue.records[k].bytes;
+                batch_.insert(batch_.end(), record.begin(), record.end());
+            }
+            if (appendTo(queue.file, batch_.data(), batch_.size()) != 0) break;
+            backlog_.recordsWritten(queue, n);
+            written += n;
+            writtenLate_ += n;
         }
-        if (appendToCurrent(batch_.data(), batch_.size()) != 0) return;
-        backlog_.removeFront(n);
-        written += n;
-        writtenLate_ += n;
     }
+    backlog_.prune();
     if (!backlog_.empty() || !failing_) return;
     if (auto run = backlog_.endDroppedRun()) reportDropped(*run);
     logQuietly("Data file written again: " + std::to_string(writtenLate_) + " seconds written late");

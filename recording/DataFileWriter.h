@@ -31,12 +31,13 @@ namespace zuva::recording {
 // unmounted drive) must not fill the file system underneath.
 //
 // A header or record that cannot be written (disk full, I/O error, directory gone,
-// file made read-only) does not throw: it waits with everything after it in a
-// bounded backlog and is written, into the file of its own period, as soon as
-// writing succeeds again. Each later call first tries the backlog again, a limited
-// number of records at a time. The event log gets one line when writing begins to
-// fail, one when the backlog has been written, and one for each run of seconds the
-// full backlog had to drop (the newest seconds are dropped; see WriteBacklog).
+// file made read-only) does not throw: it waits in a bounded backlog and is written,
+// into the file of its own period and in order, as soon as writing succeeds again.
+// Each later call first tries the backlog again, a limited number of records at a
+// time; a file of a later period (in another directory, say) is written meanwhile
+// if it can be. The event log gets one line when writing begins to fail, one when
+// the backlog has been written, and one for each run of seconds the full backlog had
+// to drop (the newest seconds are dropped; see WriteBacklog).
 class DataFileWriter final : public DataFileSink {
 public:
     using CaptionListener = std::function<void(const std::string& caption)>;
@@ -99,8 +100,8 @@ private:
     // writes its header; returns 0 or the system's error number. announceNow: the
     // caption and "Start= " line are given here (a file created when asked for).
     int createFile(PeriodFile& file, bool announceNow);
-    // Appends bytes (whole records) to the current file; returns 0 or the error.
-    int appendToCurrent(const std::uint8_t* bytes, std::size_t size);
+    // Appends bytes (whole records) to a created file; returns 0 or the error.
+    int appendTo(const PeriodFile& file, const std::uint8_t* bytes, std::size_t size);
     void retryBacklog(std::size_t recordLimit);
     void keepRecord(std::span<const std::uint8_t> bytes, const RecordTime& time);
     void writeFailed(int error, const std::string& name);
@@ -111,12 +112,11 @@ private:
     std::string outputDirectory_;
     std::string remarks_;
     std::string dataFileName_ = "TEST.ZUV";
-    PeriodFile current_;              // the file records are appended to now
     std::uint16_t tripleCount_ = 0;   // triples per record of the last file asked for; 0 before the first
     std::uint64_t filesAskedFor_ = 0;
     bool syncEachRecord_ = true;
     CaptionListener captionListener_;
-    WriteBacklog backlog_;
+    WriteBacklog backlog_;  // the current file, and earlier ones while they owe records
     bool failing_ = false;
     std::size_t writtenLate_ = 0;
     std::array<std::uint8_t, kMaxRecordSize> recordBuffer_{};

@@ -304,6 +304,47 @@ TEST(DataFileDirectoryTest, RemovedDirectoryIsWaitedForAndTheFileCreatedAgain) {
                                                   "Data file written again: 2 seconds written late"}));
 }
 
+// The drive of the current file is gone and the next period goes to another
+// directory: the new file is written at once while the old one waits for its
+// drive, and each gets its own seconds.
+TEST(DataFileDirectoryTest, NewFileElsewhereIsWrittenWhileTheOldOneWaits) {
+    TempDir dir;
+    fakes::RecordingLog log;
+    DataFileWriter writer(log);
+    const std::string out = dir.file("out");
+    const std::string other = dir.file("other");
+    std::filesystem::create_directory(out);
+    std::filesystem::create_directory(other);
+    writer.setOutputDirectory(out);
+    const DataFileHeaderInfo first = infoAt("20090819", "134500");
+    const DataFileHeaderInfo second = infoAt("20090819", "134503");
+    writer.OpenNewDataFile(first);
+    const std::string firstName = writer.DataFileName();
+    writer.AppendSecondRecord(recordAt(0));
+    std::filesystem::rename(out, dir.file("unmounted"));
+    writer.AppendSecondRecord(recordAt(1));
+    writer.AppendSecondRecord(recordAt(2));
+
+    writer.setOutputDirectory(other);
+    writer.OpenNewDataFile(second);
+    const std::string secondName = writer.DataFileName();
+    writer.AppendSecondRecord(recordAt(3));
+    writer.AppendSecondRecord(recordAt(4));
+    EXPECT_EQ(readFile(secondName), headerOf(second) + recordsFrom(3, 4));
+    EXPECT_EQ(writer.backlogSeconds(), 2u);
+    EXPECT_TRUE(writer.writeFailing());
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    std::filesystem::rename(dir.file("unmounted"), out);
+    writer.AppendSecondRecord(recordAt(5));
+    EXPECT_EQ(readFile(firstName), headerOf(first) + recordsFrom(0, 2));
+    EXPECT_EQ(readFile(secondName), headerOf(second) + recordsFrom(3, 5));
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"Start= " + firstName,
+                                                  failingLine(firstName, "No such file or directory (I/O error 2)"),
+                                                  "Start= " + secondName,
+                                                  "Data file written again: 2 seconds written late"}));
+}
+
 // The current file made read-only by chmod. Permission bits do not stop root, so
 // there the case is left to the injected EACCES above.
 TEST(DataFileDirectoryTest, ReadOnlyFileMakesTheSecondsWaitUntilItIsWritable) {
