@@ -106,7 +106,10 @@ int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
         if (error != EEXIST) break;
     }
     if (error != 0) {
-        if (announceNow) announce(file.composedName);
+        if (announceNow) {
+            announce(file.composedName);
+            file.announcedName = file.composedName;
+        }
         return error;
     }
     const bool renamed = chosen != file.composedName;
@@ -115,12 +118,7 @@ int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
         if (announceNow) {
             if (renamed) log_.addlogfile(existsLine);
             announce(chosen);
-        } else if (renamed) {
-            logQuietly(existsLine);
-            if (file.serial == filesAskedFor_) {
-                dataFileName_ = chosen;
-                if (captionListener_) captionListener_(caption());
-            }
+            file.announcedName = chosen;
         }
         handle.writeAll(file.headerText.data(), file.headerText.size());
         if (syncEachRecord_) handle.syncData();
@@ -136,8 +134,16 @@ int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
         fileSystem_.removeFile(chosen);
         throw;
     }
-    // The header is on the disk; the directory entry follows it. A directory that
-    // cannot be synced shows itself at the next record, which is synced in turn.
+    if (!announceNow && chosen != file.announcedName) {
+        // A file begun late under another name than announced: said once, when it exists.
+        logQuietly(existsLine);
+        if (file.serial == filesAskedFor_) {
+            dataFileName_ = chosen;
+            if (captionListener_) captionListener_(caption());
+        }
+    }
+    // The directory entry goes to the disk as well. Its failure costs no data that
+    // is written; a failing disk shows itself at the next record's flush.
     if (syncEachRecord_) fileSystem_.syncDirectory(directoryOf(chosen));
     file.name = chosen;
     return 0;

@@ -6,11 +6,12 @@
 namespace zuva::recording {
 
 // The data file of one recording period as the writer keeps it: the name composed
-// for it, the name it was created under (empty until then), its header, the
-// triples per record and its place among the files asked for.
+// for it, the name it was created under (empty until then) and the one announced,
+// its header, the triples per record and its place among the files asked for.
 struct PeriodFile {
     std::string composedName;
     std::string name;
+    std::string announcedName;  // the name the "Start= " line gave
     std::string headerText;
     std::uint16_t tripleCount = 0;
     std::uint64_t serial = 0;  // counts the files asked for, from 1

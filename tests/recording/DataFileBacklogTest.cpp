@@ -159,6 +159,29 @@ TEST_F(DataFileBacklogTest, HeaderThatFailsIsWrittenBeforeTheFirstRecord) {
                                                   "Data file written again: 0 seconds written late"}));
 }
 
+// A file begun late whose name was taken meanwhile goes to the next free name; the
+// line that says so comes once, when the file exists, and the caption follows.
+TEST_F(DataFileBacklogTest, FileBegunLateUnderATakenNameSaysSoOnce) {
+    const DataFileHeaderInfo info = infoAt("20090819", "134500");
+    const std::string composed = dir.file("20090819134500.zuv");
+    const std::string chosen = dir.file("20090819134500-1.zuv");
+    files.failNext(Call::Open, 1, EIO);
+    writer.OpenNewDataFile(info);
+    testing::writeFile(composed, "someone else's");
+    files.failNext(Call::Write, 2, ENOSPC);
+    writer.AppendSecondRecord(recordAt(0));  // the header fails again
+    writer.AppendSecondRecord(recordAt(1));  // and once more
+    EXPECT_EQ(writer.DataFileName(), composed);
+    writer.AppendSecondRecord(recordAt(2));
+    EXPECT_EQ(writer.DataFileName(), chosen);
+    EXPECT_EQ(readFile(chosen), headerOf(info) + recordsFrom(0, 2));
+    EXPECT_EQ(readFile(composed), "someone else's");
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"Start= " + composed,
+                                                  failingLine(composed, "Input/output error (I/O error 5)"),
+                                                  "Data file " + composed + " already exists, recording into " + chosen,
+                                                  "Data file written again: 2 seconds written late"}));
+}
+
 // Rotation goes on while the disk is full: the seconds of the old period still go to
 // the old file, the new file is begun after them, with its own header and seconds.
 TEST_F(DataFileBacklogTest, SecondsGoToTheFileOfTheirPeriodWhenRotationMovedOn) {
