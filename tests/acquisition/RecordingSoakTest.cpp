@@ -192,8 +192,8 @@ TEST_P(RecordingSoak, EverySecondOfTwoDaysLandsOnceInTheRightFile) {
     recording::DataFileWriter writer(writerLog);
     writer.setOutputDirectory(dir.path());
     // The writer's fdatasync per record is for the field, not for a soak that writes
-    // days of records in seconds; once the writer has the switch, turn it off here:
-    // writer.setSyncEachRecord(false);
+    // days of records in seconds.
+    writer.setSyncEachRecord(false);
     fakes::CountingChartFeed chart;
     AcquisitionRig rig(writer, chart);
     rig.clock.set(kPcStart);
