@@ -84,12 +84,7 @@ TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {
                               {"--name", "crash", "--rate-multiplier", std::to_string(kRateMultiplier), "--start",
                                "2009-08-19 23:57:30"},
                               dir.string(), env, (dir / "sim.out").string(), (dir / "sim.err").string());
-    std::string port;
-    for (int i = 0; i < 200 && port.empty(); ++i) {
-        std::this_thread::sleep_for(25ms);
-        const auto lines = readLines(dir / "sim.out");
-        if (!lines.empty()) port = lines.front();
-    }
+    const std::string port = testing::registeredPortOfSim(dir / "sim.out");
     ASSERT_FALSE(port.empty()) << readFile(dir / "sim.err");
 
     const fs::path ini = dir / "zuva.ini";

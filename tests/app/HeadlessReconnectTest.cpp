@@ -85,12 +85,7 @@ TEST(HeadlessReconnect, APortPulledOutAndPutBackIsReopenedAndTheRecordsGoOnByteF
                               {"--name", "e2e", "--journal", journalPath.string(), "--rate-multiplier", "2",
                                "--unplug-at", "4", "--unplug-for", "3"},
                               dir.string(), env, (dir / "sim.out").string(), (dir / "sim.err").string());
-    std::string port;
-    for (int i = 0; i < 200 && port.empty(); ++i) {
-        std::this_thread::sleep_for(25ms);
-        const auto lines = readLines(dir / "sim.out");
-        if (!lines.empty()) port = lines.front();
-    }
+    const std::string port = testing::registeredPortOfSim(dir / "sim.out");
     ASSERT_FALSE(port.empty()) << readFile(dir / "sim.err");
 
     const fs::path ini = dir / "zuva.ini";

@@ -61,12 +61,7 @@ TEST_P(HeadlessRecorder, RecordsEverySecondUntilSigtermAndShutsDownCleanly) {
     const fs::path journalPath = dir / "journal.txt";
     testing::ChildProcess sim(ZUVA_BIN_DIR "/zuva-sim", {"--name", "e2e", "--journal", journalPath.string()},
                               dir.string(), env, (dir / "sim.out").string(), (dir / "sim.err").string());
-    std::string port;
-    for (int i = 0; i < 200 && port.empty(); ++i) {
-        std::this_thread::sleep_for(25ms);
-        const auto lines = readLines(dir / "sim.out");
-        if (!lines.empty()) port = lines.front();
-    }
+    const std::string port = testing::registeredPortOfSim(dir / "sim.out");
     ASSERT_FALSE(port.empty()) << readFile(dir / "sim.err");
     EXPECT_EQ(port, (dir / "zuva-ports" / "e2e").string());
 
@@ -188,12 +183,7 @@ TEST(HeadlessRecorderOutage, DirectoryGoneAndBackLosesNoSecond) {
     const fs::path journalPath = dir / "journal.txt";
     testing::ChildProcess sim(ZUVA_BIN_DIR "/zuva-sim", {"--name", "outage", "--journal", journalPath.string()},
                               dir.string(), env, (dir / "sim.out").string(), (dir / "sim.err").string());
-    std::string port;
-    for (int i = 0; i < 200 && port.empty(); ++i) {
-        std::this_thread::sleep_for(25ms);
-        const auto lines = readLines(dir / "sim.out");
-        if (!lines.empty()) port = lines.front();
-    }
+    const std::string port = testing::registeredPortOfSim(dir / "sim.out");
     ASSERT_FALSE(port.empty()) << readFile(dir / "sim.err");
     const fs::path ini = dir / "zuva.ini";
     std::ofstream(ini) << "[Config]\nComPort=" << port

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <bitset>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -33,6 +35,17 @@ inline std::vector<std::string> readLines(const std::filesystem::path& path) {
         lines.push_back(line);
     }
     return lines;
+}
+
+// The port name zuva-sim prints as its first line once its line is registered;
+// empty when it did not within five seconds.
+inline std::string registeredPortOfSim(const std::filesystem::path& simOutput) {
+    for (int i = 0; i < 200; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        const auto lines = readLines(simOutput);
+        if (!lines.empty()) return lines.front();
+    }
+    return {};
 }
 
 inline int bcd(std::uint8_t b) { return (b >> 4) * 10 + (b & 0x0F); }

@@ -25,19 +25,8 @@ namespace {
 using fakes::FailingFileSystem;
 using Call = FailingFileSystem::Call;
 using testing::readFile;
+using testing::infoAt;
 using testing::TempDir;
-
-DataFileHeaderInfo infoAt(const std::string& date, const std::string& time, std::uint16_t averaging = 256) {
-    DataFileHeaderInfo info;
-    info.fileDate = date;
-    info.fileTime = time;
-    info.dateText = date.substr(0, 4) + " " + date.substr(4, 2) + " " + date.substr(6, 2);
-    info.averaging = averaging;
-    info.samplingRateText = std::to_string(256 / averaging);
-    info.sensitivity = 1.0;
-    info.gainText = "1";
-    return info;
-}
 
 std::string headerOf(const DataFileHeaderInfo& info) { return DataFileHeaderComposer::compose(info, "").text; }
 

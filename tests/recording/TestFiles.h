@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "recording/DataFileSink.h"
+
 namespace zuva::recording::testing {
 
 // A fresh directory under the system's temp directory, removed with its content.
@@ -40,6 +42,20 @@ inline std::string readFile(const std::string& name) {
 inline void writeFile(const std::string& name, const std::string& bytes) {
     std::ofstream out(name, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The header facts of a data file begun at date ("YYYYMMDD") and time ("HHMMSS"),
+// sensitivity 1, gain 1.
+inline DataFileHeaderInfo infoAt(const std::string& date, const std::string& time, std::uint16_t averaging = 256) {
+    DataFileHeaderInfo info;
+    info.fileDate = date;
+    info.fileTime = time;
+    info.dateText = date.substr(0, 4) + " " + date.substr(4, 2) + " " + date.substr(6, 2);
+    info.averaging = averaging;
+    info.samplingRateText = std::to_string(256 / averaging);
+    info.sensitivity = 1.0;
+    info.gainText = "1";
+    return info;
 }
 
 inline std::string bytesOf(const std::vector<std::uint8_t>& v) { return std::string(v.begin(), v.end()); }
