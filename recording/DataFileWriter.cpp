@@ -95,18 +95,11 @@ void DataFileWriter::OpenNewDataFile(const DataFileHeaderInfo& info) {
 }
 
 int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
-    // O_EXCL finds a free name and creates the file in one step, so an existing
-    // file is never truncated, not even by a second program racing for the name.
-    FileHandle handle(fileSystem_);
     std::string chosen;
-    int error = 0;
-    for (unsigned n = 0; n <= kMaxNameAlternatives; ++n) {
-        chosen = DataFileNameComposer::alternative(file.composedName, n);
-        error = handle.tryOpen(chosen, kCreateNew, 0644);
-        if (error != EEXIST) break;
-    }
+    int error = createComplete(file, chosen);
+    if (error == kNoUnnamedFiles) error = createInPlace(file, chosen, announceNow);
     if (error != 0) {
-        if (announceNow) {
+        if (announceNow && file.announcedName.empty()) {
             announce(file.composedName);
             file.announcedName = file.composedName;
         }
@@ -114,9 +107,79 @@ int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
     }
     const bool renamed = chosen != file.composedName;
     const std::string existsLine = "Data file " + file.composedName + " already exists, recording into " + chosen;
+    if (announceNow && file.announcedName.empty()) {
+        try {
+            if (renamed) log_.addlogfile(existsLine);
+            announce(chosen);
+        } catch (...) {
+            // Not announced, so not begun: the file holds no records yet and goes again.
+            fileSystem_.removeFile(chosen);
+            throw;
+        }
+        file.announcedName = chosen;
+    }
+    if (!announceNow && chosen != file.announcedName) {
+        // A file begun late under another name than announced: said once, when it exists.
+        logQuietly(existsLine);
+        if (file.serial == filesAskedFor_) {
+            dataFileName_ = chosen;
+            if (captionListener_) captionListener_(caption());
+        }
+    }
+    // The directory entry goes to the disk as well. Its failure costs no data that
+    // is written; a failing disk shows itself at the next record's flush.
+    if (syncEachRecord_) fileSystem_.syncDirectory(directoryOf(chosen));
+    file.name = chosen;
+    return 0;
+}
+
+// The file appears under its name only once its header is complete and on the
+// disk: the header goes into an unnamed file of the directory (O_TMPFILE), which is
+// then linked to the first free name. A process killed at any moment leaves either
+// no file or a whole header. kNoUnnamedFiles: the file system has no unnamed files.
+int DataFileWriter::createComplete(const PeriodFile& file, std::string& chosen) {
+    const std::string directory = directoryOf(file.composedName);
+    FileHandle handle(fileSystem_);
+    int error = handle.tryOpen(directory.empty() ? std::string(".") : directory, O_TMPFILE | O_WRONLY, 0644);
+    if (error == EOPNOTSUPP || error == EISDIR || error == EINVAL) return kNoUnnamedFiles;
+    if (error != 0) return error;
+    try {
+        handle.writeAll(file.headerText.data(), file.headerText.size());
+        if (syncEachRecord_) handle.syncData();
+    } catch (const IoError& e) {
+        return e.code();  // the unnamed file goes with its descriptor
+    }
+    for (unsigned n = 0; n <= kMaxNameAlternatives; ++n) {
+        chosen = DataFileNameComposer::alternative(file.composedName, n);
+        error = handle.tryLink(chosen);
+        if (error != EEXIST) break;
+    }
+    if (error != 0) return error;
+    try {
+        handle.close();
+    } catch (const IoError&) {
+        // The header is on the disk already (or written and linked); a failing close
+        // shows itself again at the first record.
+    }
+    return 0;
+}
+
+// Where unnamed files are not to be had (FAT and network file systems): O_EXCL finds
+// a free name and creates the file in one step, so an existing file is never
+// truncated, not even by a second program racing for the name; the header follows.
+int DataFileWriter::createInPlace(PeriodFile& file, std::string& chosen, bool announceNow) {
+    FileHandle handle(fileSystem_);
+    int error = 0;
+    for (unsigned n = 0; n <= kMaxNameAlternatives; ++n) {
+        chosen = DataFileNameComposer::alternative(file.composedName, n);
+        error = handle.tryOpen(chosen, kCreateNew, 0644);
+        if (error != EEXIST) break;
+    }
+    if (error != 0) return error;
     try {
         if (announceNow) {
-            if (renamed) log_.addlogfile(existsLine);
+            if (chosen != file.composedName)
+                log_.addlogfile("Data file " + file.composedName + " already exists, recording into " + chosen);
             announce(chosen);
             file.announcedName = chosen;
         }
@@ -134,18 +197,6 @@ int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
         fileSystem_.removeFile(chosen);
         throw;
     }
-    if (!announceNow && chosen != file.announcedName) {
-        // A file begun late under another name than announced: said once, when it exists.
-        logQuietly(existsLine);
-        if (file.serial == filesAskedFor_) {
-            dataFileName_ = chosen;
-            if (captionListener_) captionListener_(caption());
-        }
-    }
-    // The directory entry goes to the disk as well. Its failure costs no data that
-    // is written; a failing disk shows itself at the next record's flush.
-    if (syncEachRecord_) fileSystem_.syncDirectory(directoryOf(chosen));
-    file.name = chosen;
     return 0;
 }
 

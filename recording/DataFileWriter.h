@@ -100,6 +100,10 @@ private:
     // writes its header; returns 0 or the system's error number. announceNow: the
     // caption and "Start= " line are given here (a file created when asked for).
     int createFile(PeriodFile& file, bool announceNow);
+    int createComplete(const PeriodFile& file, std::string& chosen);
+    int createInPlace(PeriodFile& file, std::string& chosen, bool announceNow);
+    // createComplete's answer when the file system cannot make unnamed files.
+    static constexpr int kNoUnnamedFiles = -1;
     // Appends bytes (whole records) to a created file; returns 0 or the error.
     int appendTo(const PeriodFile& file, const std::uint8_t* bytes, std::size_t size);
     void retryBacklog(std::size_t recordLimit);

@@ -38,6 +38,8 @@ int FileHandle::tryOpen(const std::string& path, int flags, unsigned mode) {
     return fileSystem_->openFile(path, flags, mode, fd_);
 }
 
+int FileHandle::tryLink(const std::string& path) { return fd_ < 0 ? EBADF : fileSystem_->linkOpenFile(fd_, path); }
+
 void FileHandle::writeAll(const void* data, std::size_t size) {
     if (fd_ < 0) throw IoError(EBADF);
     const auto* bytes = static_cast<const unsigned char*>(data);

@@ -23,6 +23,9 @@ public:
     // Opens path; returns 0 or the system's error number (the handle stays closed).
     int tryOpen(const std::string& path, int flags, unsigned mode);
     bool isOpen() const noexcept { return fd_ >= 0; }
+    // Names a file opened with O_TMPFILE; returns 0 or the system's error number
+    // (EEXIST when the name is taken).
+    int tryLink(const std::string& path);
 
     // Writes every byte, going on after short writes; a write that takes nothing is EIO.
     void writeAll(const void* data, std::size_t size);

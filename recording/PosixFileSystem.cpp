@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+
 namespace zuva::recording {
 
 PosixFileSystem& PosixFileSystem::instance() {
@@ -22,6 +24,17 @@ int PosixFileSystem::openFile(const std::string& path, int flags, unsigned mode,
     if (result < 0) return errno;
     fd = result;
     return 0;
+}
+
+int PosixFileSystem::linkOpenFile(int fd, const std::string& path) {
+    if (path.empty()) return ENOENT;
+    // Through /proc, which needs no privilege; AT_EMPTY_PATH does the same where
+    // /proc is not mounted, but only for a privileged process.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0) return errno;
+    if (::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    return errno;
 }
 
 int PosixFileSystem::writeSome(int fd, const void* data, std::size_t size, std::size_t& written) {

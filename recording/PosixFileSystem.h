@@ -17,6 +17,7 @@ public:
     int truncateFile(int fd, std::uint64_t length) override;
     int closeFile(int fd) override;
     int removeFile(const std::string& path) override;
+    int linkOpenFile(int fd, const std::string& path) override;
     int syncDirectory(const std::string& path) override;
 };
 

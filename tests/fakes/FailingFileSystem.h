@@ -33,6 +33,7 @@ public:
     int truncateFile(int fd, std::uint64_t length) override { return real_.truncateFile(fd, length); }
     int closeFile(int fd) override { return real_.closeFile(fd); }
     int removeFile(const std::string& path) override { return real_.removeFile(path); }
+    int linkOpenFile(int fd, const std::string& path) override { return real_.linkOpenFile(fd, path); }
     int syncDirectory(const std::string& path) override;
 
 private:

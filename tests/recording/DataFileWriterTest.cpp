@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
 #include <sys/resource.h>
@@ -12,6 +13,7 @@
 #include "TestFiles.h"
 #include "fakes/RecordingLog.h"
 #include "recording/DataFileHeaderComposer.h"
+#include "recording/PosixFileSystem.h"
 
 namespace zuva::recording {
 namespace {
@@ -236,6 +238,65 @@ TEST_F(DataFileWriterTest, PartlyWrittenRecordIsTakenBack) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(readFile(writer.DataFileName()), before);
+}
+
+// The real file system, watching when the data file's name appears; with
+// `noUnnamedFiles` it answers O_TMPFILE as FAT or a network share does.
+class WatchingFileSystem final : public FileSystem {
+public:
+    WatchingFileSystem(std::string watched, bool noUnnamedFiles)
+        : watched_(std::move(watched)), noUnnamedFiles_(noUnnamedFiles) {}
+
+    int openFile(const std::string& path, int flags, unsigned mode, int& fd) override {
+        if (noUnnamedFiles_ && (flags & O_TMPFILE) == O_TMPFILE) return EOPNOTSUPP;
+        return real_.openFile(path, flags, mode, fd);
+    }
+    int writeSome(int fd, const void* data, std::size_t size, std::size_t& written) override {
+        if (writes_++ == 0) nameSeenAtHeaderWrite_ = std::filesystem::exists(watched_);
+        return real_.writeSome(fd, data, size, written);
+    }
+    int syncData(int fd) override { return real_.syncData(fd); }
+    int fileSize(int fd, std::uint64_t& size) override { return real_.fileSize(fd, size); }
+    int truncateFile(int fd, std::uint64_t length) override { return real_.truncateFile(fd, length); }
+    int closeFile(int fd) override { return real_.closeFile(fd); }
+    int removeFile(const std::string& path) override { return real_.removeFile(path); }
+    int linkOpenFile(int fd, const std::string& path) override { return real_.linkOpenFile(fd, path); }
+    int syncDirectory(const std::string& path) override { return real_.syncDirectory(path); }
+
+    bool nameSeenAtHeaderWrite() const { return nameSeenAtHeaderWrite_; }
+
+private:
+    PosixFileSystem real_;
+    std::string watched_;
+    bool noUnnamedFiles_;
+    int writes_ = 0;
+    bool nameSeenAtHeaderWrite_ = false;
+};
+
+// A writer killed while it writes a new file's header must not leave an empty or
+// half-headed file: the name appears once the header is complete. Where the file
+// system has no unnamed files, the file is made in place as before.
+TEST(DataFileCreation, TheNameAppearsOnlyWithTheWholeHeaderWhereTheFileSystemAllows) {
+    for (const bool noUnnamedFiles : {false, true}) {
+        TempDir dir;
+        fakes::RecordingLog log;
+        // A taken name is passed over either way.
+        writeFile(dir.file("20090819134501.zuv"), "older");
+        WatchingFileSystem files(dir.file("20090819134501-1.zuv"), noUnnamedFiles);
+        DataFileWriter writer(log, files);
+        writer.setOutputDirectory(dir.path());
+        const DataFileHeaderInfo info = infoAt("20090819", "134501");
+        writer.OpenNewDataFile(info);
+        EXPECT_EQ(files.nameSeenAtHeaderWrite(), noUnnamedFiles) << noUnnamedFiles;
+        EXPECT_EQ(writer.DataFileName(), dir.file("20090819134501-1.zuv"));
+        EXPECT_EQ(readFile(writer.DataFileName()), DataFileHeaderComposer::compose(info, "").text);
+        EXPECT_EQ(readFile(dir.file("20090819134501.zuv")), "older");
+        EXPECT_EQ(log.lines, (std::vector<std::string>{
+                                 "Data file " + dir.file("20090819134501.zuv") + " already exists, recording into " +
+                                     dir.file("20090819134501-1.zuv"),
+                                 "Start= " + dir.file("20090819134501-1.zuv")}));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    }
 }
 
 }  // namespace
