@@ -1,0 +1,29 @@
+#include "FuzzCheck.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace zuva::fuzz {
+
+void check(bool ok, std::string_view what) {
+    if (ok) return;
+    std::fprintf(stderr, "fuzz check failed: %.*s\n", static_cast<int>(what.size()), what.data());
+    std::abort();
+}
+
+const char* scratchDirectory() {
+    static const std::string dir = [] {
+        std::string base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        std::string pattern = base + "/zuva-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
+        return pattern;
+    }();
+    return dir.c_str();
+}
+
+}  // namespace zuva::fuzz
