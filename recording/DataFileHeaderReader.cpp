@@ -84,6 +84,7 @@ bool isEndLine(std::string_view line) {
 
 struct DataFileHeaderReader::ScanState {
     std::string gps;
+    bool textCut = false;  // a remarks or GPS text was longer than kMaxInfoTextBytes
     bool sawAveraging = false;
     long long averagingValue = 4;
 };
@@ -119,20 +120,33 @@ void DataFileHeaderReader::scanLine(std::string_view line, DataFileHeaderScan& s
         }
         return;
     }
+    // The texts are kept within kMaxInfoTextBytes: a header of thousands of GPS lines
+    // would otherwise make the summary grow (and be copied) line after line.
+    const auto cap = [&state](std::string& text) {
+        if (text.size() <= kMaxInfoTextBytes) return;
+        text.resize(kMaxInfoTextBytes);
+        state.textCut = true;
+    };
     if (const auto value = elementValue(line, "remarks")) {
         scan.FileInfoText = value->empty() ? std::string() : "Remarks: " + std::string(*value) + ". ";
+        cap(scan.FileInfoText);
         return;
     }
     if (const auto value = elementValue(line, "longitude")) {
         state.gps = trimControls(state.gps + std::string(*value));
         if (!state.gps.empty()) state.gps = "GPS data from file: " + state.gps;
+        cap(state.gps);
         return;
     }
     if (const auto value = elementValue(line, "lattitude")) {
         state.gps += " " + std::string(*value);
+        cap(state.gps);
         return;
     }
-    if (const auto value = elementValue(line, "altitude")) state.gps += " " + std::string(*value);
+    if (const auto value = elementValue(line, "altitude")) {
+        state.gps += " " + std::string(*value);
+        cap(state.gps);
+    }
 }
 
 void DataFileHeaderReader::validate(const std::string& name, DataFileHeaderScan& scan, const ScanState& state) {
@@ -192,6 +206,13 @@ DataFileHeaderScan DataFileHeaderReader::ReadDataFileHeader(const std::string& n
         scan.HeaderLength = 0;
     }
     scan.FileInfoText = trimControls(scan.FileInfoText + state.gps);
+    if (scan.FileInfoText.size() > kMaxInfoTextBytes) {
+        scan.FileInfoText.resize(kMaxInfoTextBytes);
+        state.textCut = true;
+    }
+    if (state.textCut) {
+        log_.addlogfile("XML: remarks and GPS texts cut to " + std::to_string(kMaxInfoTextBytes) + " bytes: " + name);
+    }
     validate(name, scan, state);
     return scan;
 }
