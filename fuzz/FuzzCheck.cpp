@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -23,6 +24,14 @@ const char* scratchDirectory() {
         }
         return pattern;
     }();
+    static const bool cleanUp = [] {
+        // The directory goes when the run ends normally; a crash leaves it to look at.
+        return std::atexit([] {
+                   std::error_code ec;
+                   std::filesystem::remove_all(dir, ec);
+               }) == 0;
+    }();
+    (void)cleanUp;
     return dir.c_str();
 }
 
