@@ -23,6 +23,7 @@
 #include "settings/SensitivitySetting.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartSetting.h"
+#include "settings/WindowPlacement.h"
 
 namespace {
 
@@ -78,6 +79,7 @@ std::vector<Name> candidateNames(std::string_view text, std::vector<Write>& writ
     for (const char* key : {"ComPort", "Gain", "sensitivity", "SamplingRate", "Start", "OutputDirectory"}) {
         names.push_back({"Config", key});
     }
+    for (const char* key : {"Left", "Top", "Width", "Height", "Maximized"}) names.push_back({"TForm1", key});
     std::string section;
     for (std::string_view line : lines(text)) {
         if (line.rfind(";;write ", 0) == 0) {
@@ -132,6 +134,7 @@ void settingsRoundTrip(const std::string& path) {
     const auto sensitivity = st::SensitivitySetting::read(
         file.readConfig(st::SensitivitySetting::kKey, st::SensitivitySetting::kDefault));
     const bool start = st::StartSetting::read(file.readConfig(st::StartSetting::kKey, st::StartSetting::kDefault));
+    const auto placement = st::WindowPlacement::load(file, "TForm1");
     const std::string port = file.readConfig("ComPort", "COM99");
     const std::string directory = file.readConfig("OutputDirectory", "");
     check(gain.index >= 0 && gain.index < st::GainSetting::kGainCount, "gain index 0..3");
@@ -149,6 +152,7 @@ void settingsRoundTrip(const std::string& path) {
         if (!st::IniText::invalidWrite("Config", "ComPort", port)) file.writeConfig("ComPort", port);
         file.writeConfig(st::GainSetting::kKey, st::GainSetting::write(gain.index));
         file.writeConfig(st::StartSetting::kKey, st::StartSetting::write(start));
+        if (placement) placement->save(file, "TForm1");
     } catch (const st::IniWriteError&) {
         // A value read back from the file always holds no line break, and the names
         // are the program's own: every one of these writes can be stored.
@@ -161,6 +165,7 @@ void settingsRoundTrip(const std::string& path) {
     const auto again = st::SensitivitySetting::read(file.readConfig(st::SensitivitySetting::kKey, "x"));
     check(formatted(again.value) == formatted(sensitivity.value), "sensitivity round trip");
     check(st::StartSetting::read(file.readConfig(st::StartSetting::kKey, "x")) == start, "start round trip");
+    check(st::WindowPlacement::load(file, "TForm1") == placement, "window placement round trip");
     if (!st::IniText::invalidWrite("Config", "ComPort", port)) {
         check(file.readConfig("ComPort", "x") == port, "port round trip");
     }
