@@ -215,6 +215,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto now = lookUp(next, names);
         for (std::size_t i = 0; i < names.size(); ++i) {
             if (sameName(names[i].section, w.section) && sameName(names[i].key, w.key)) continue;
+            if (now[i] != old[i]) {
+                std::fprintf(stderr, "write [%s] %s=%s changed [%s] %s from \"%s\" to \"%s\"\n", w.section.c_str(),
+                             w.key.c_str(), w.value.c_str(), names[i].section.c_str(), names[i].key.c_str(),
+                             old[i] ? old[i]->c_str() : "(none)", now[i] ? now[i]->c_str() : "(none)");
+            }
             check(now[i] == old[i], "a write leaves every other key as it was");
         }
         current = next;

@@ -157,7 +157,10 @@ void DataFileHeaderReader::validate(const std::string& name, DataFileHeaderScan&
     scan.averaging = static_cast<std::uint16_t>(std::clamp(averaging, 0LL, 65535LL));
     if (scan.FileSamplingRate == 0) return;  // the readers report "Error  SamplingRate=0!"
 
-    if (averaging * scan.FileSamplingRate != 256) {
+    // A factor that fits lies in 1..256; any other (up to the 64-bit range the value
+    // was parsed in) is refused before it is multiplied, so nothing can overflow.
+    const bool fits = averaging >= 1 && averaging <= 256 && averaging * scan.FileSamplingRate == 256;
+    if (!fits) {
         scan.refusal = "XML: averaging " + std::to_string(averaging) + " does not fit samplingrate " +
                        std::to_string(scan.FileSamplingRate) + ", file refused: " + name;
     } else if (scan.sensitivity == 0.0) {

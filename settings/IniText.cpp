@@ -42,7 +42,8 @@ Line lineAt(std::string_view text, std::size_t pos) {
     line.begin = pos;
     const std::size_t nl = text.find('\n', pos);
     if (nl == std::string_view::npos) {
-        line.contentEnd = text.size();
+        // A CR at the very end is the start of a line ending, as the reader takes it.
+        line.contentEnd = text.size() > pos && text.back() == '\r' ? text.size() - 1 : text.size();
         line.end = text.size();
     } else {
         line.contentEnd = nl > pos && text[nl - 1] == '\r' ? nl - 1 : nl;
@@ -54,6 +55,14 @@ Line lineAt(std::string_view text, std::size_t pos) {
 
 std::string_view contentOf(std::string_view text, const Line& line) {
     return text.substr(line.begin, line.contentEnd - line.begin);
+}
+
+// What completes the line ending of a line before another line can follow it:
+// nothing after a line break, LF after a lone CR at the end of the text (so that
+// the CR stays a line ending and out of the value), else the file's line ending.
+std::string_view completion(const Line& line, std::string_view eol) {
+    if (line.hasBreak) return {};
+    return line.contentEnd < line.end ? "\n" : eol;
 }
 
 // The section name of a header line, or nothing when the line is no header.
@@ -135,7 +144,7 @@ std::string IniText::withValue(std::string_view text, std::string_view section, 
         // No such section: add it at the end, after a blank line when there is text.
         out.append(text);
         if (!text.empty()) {
-            if (!last.hasBreak) out.append(eol);
+            out.append(completion(last, eol));
             if (!trim(contentOf(text, last)).empty()) out.append(eol);
         }
         out.append("[").append(section).append("]").append(eol);
@@ -160,7 +169,7 @@ std::string IniText::withValue(std::string_view text, std::string_view section, 
     }
 
     out.append(text.substr(0, after.end));
-    if (!after.hasBreak) out.append(eol);
+    out.append(completion(after, eol));
     out.append(newLine).append(eol);
     out.append(text.substr(after.end));
     return out;

@@ -172,6 +172,14 @@ TEST_F(DataFileHeaderReaderTest, HeadersThatWouldGiveInfinitiesOrWrongRecordsAre
         {"2", " 1.0E+0000", "64", "XML: averaging 2 does not fit samplingrate 64, file refused: " + n},
         {"65540", " 1.0E+0000", "64", "XML: averaging 65540 does not fit samplingrate 64, file refused: " + n},
         {"4", " 0.00000000000000E+0000", "64", "XML: sensitivity 0 cannot convert counts to nT, file refused: " + n},
+        // Factors whose product with the rate leaves the 64-bit range; the first
+        // would come to 256 if the product wrapped around.
+        {"-9223372036854775680", " 1.0E+0000", "2",
+         "XML: averaging -9223372036854775680 does not fit samplingrate 2, file refused: " + n},
+        {"00001371007100803710087", " 1.0E+0000", "17",
+         "XML: averaging 1371007100803710087 does not fit samplingrate 17, file refused: " + n},
+        {"9223372036854775807", " 1.0E+0000", "256",
+         "XML: averaging 9223372036854775807 does not fit samplingrate 256, file refused: " + n},
     };
     for (const Case& c : cases) {
         log.clear();
