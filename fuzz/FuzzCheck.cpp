@@ -16,7 +16,10 @@ void check(bool ok, std::string_view what) {
 
 const char* scratchDirectory() {
     static const std::string dir = [] {
-        std::string base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        const char* given = std::getenv("ZUVA_FUZZ_SCRATCH");
+        std::string base = given != nullptr && *given != '\0' ? given
+                           : ::access("/dev/shm", W_OK) == 0 ? "/dev/shm"
+                                                              : "/tmp";
         std::string pattern = base + "/zuva-fuzz-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             std::perror("mkdtemp");
@@ -25,7 +28,9 @@ const char* scratchDirectory() {
         return pattern;
     }();
     static const bool cleanUp = [] {
-        // The directory goes when the run ends normally; a crash leaves it to look at.
+        // The directory goes when the process exits through exit(); a run ended by
+        // libFuzzer's time limit or a crash may leave it (scripts/fuzz removes its
+        // ZUVA_FUZZ_SCRATCH folder afterwards).
         return std::atexit([] {
                    std::error_code ec;
                    std::filesystem::remove_all(dir, ec);

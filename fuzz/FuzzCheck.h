@@ -8,8 +8,8 @@ namespace zuva::fuzz {
 // that libFuzzer keeps the input as a crash.
 void check(bool ok, std::string_view what);
 
-// A private directory on a memory file system (or the temporary directory) for the
-// files the targets write; made once per process.
+// A private directory for the files the targets write, made once per process under
+// $ZUVA_FUZZ_SCRATCH, else on the memory file system /dev/shm, else in /tmp.
 const char* scratchDirectory();
 
 }  // namespace zuva::fuzz
