@@ -14,7 +14,10 @@
 //   byte 2  the first split point, in bytes
 //   byte 3-4 two more split points (fractions of the stream in 1/256)
 //   byte 5  most bytes the port hands over per read (0: all waiting)
-//   byte 6  bit 0: each notification announces more bytes than are waiting
+//   byte 6  bit 0: each notification announces more bytes than are waiting;
+//           bit 1: the port goes away and comes back at the second split (reception
+//           resumes with the next whole second); bit 2: the Stop at the third split
+//           happens while the port is away
 //   rest    the byte stream from the instrument
 #include <algorithm>
 #include <array>
@@ -161,10 +164,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::sort(cuts.begin() + 1, cuts.end() - 1);
     for (std::size_t part = 0; part + 1 < cuts.size(); ++part) {
         if (part == 1 && running == 3) rig.core.controlWord().SpeedButton1Click();
-        if (part == 2) rig.core.controlWord().ComboBox3Change((options >> 2) & 3);
+        if (part == 2) {
+            rig.core.controlWord().ComboBox3Change((options >> 2) & 3);
+            if ((data[6] & 2) && runStarted) rig.core.ResumeAfterGap();
+        }
         if (part == 3 && (options & 0x10) && runStarted) {
             rig.core.EndRun();
-            rig.core.StopTransmission();
+            if (data[6] & 4) {
+                rig.core.StopTransmissionWithoutPort();
+            } else {
+                rig.core.StopTransmission();
+            }
             rig.startRun();
         }
         const auto piece = stream.subspan(cuts[part], cuts[part + 1] - cuts[part]);
