@@ -84,6 +84,7 @@ bool isEndLine(std::string_view line) {
 
 struct DataFileHeaderReader::ScanState {
     std::string gps;
+    bool textCut = false;  // a remarks or GPS text was longer than kMaxInfoTextBytes
     bool sawAveraging = false;
     long long averagingValue = 4;
 };
@@ -119,20 +120,33 @@ void DataFileHeaderReader::scanLine(std::string_view line, DataFileHeaderScan& s
         }
         return;
     }
+    // The texts are kept within kMaxInfoTextBytes: a header of thousands of GPS lines
+    // would otherwise make the summary grow (and be copied) line after line.
+    const auto cap = [&state](std::string& text) {
+        if (text.size() <= kMaxInfoTextBytes) return;
+        text.resize(kMaxInfoTextBytes);
+        state.textCut = true;
+    };
     if (const auto value = elementValue(line, "remarks")) {
         scan.FileInfoText = value->empty() ? std::string() : "Remarks: " + std::string(*value) + ". ";
+        cap(scan.FileInfoText);
         return;
     }
     if (const auto value = elementValue(line, "longitude")) {
         state.gps = trimControls(state.gps + std::string(*value));
         if (!state.gps.empty()) state.gps = "GPS data from file: " + state.gps;
+        cap(state.gps);
         return;
     }
     if (const auto value = elementValue(line, "lattitude")) {
         state.gps += " " + std::string(*value);
+        cap(state.gps);
         return;
     }
-    if (const auto value = elementValue(line, "altitude")) state.gps += " " + std::string(*value);
+    if (const auto value = elementValue(line, "altitude")) {
+        state.gps += " " + std::string(*value);
+        cap(state.gps);
+    }
 }
 
 void DataFileHeaderReader::validate(const std::string& name, DataFileHeaderScan& scan, const ScanState& state) {
@@ -143,7 +157,10 @@ void DataFileHeaderReader::validate(const std::string& name, DataFileHeaderScan&
     scan.averaging = static_cast<std::uint16_t>(std::clamp(averaging, 0LL, 65535LL));
     if (scan.FileSamplingRate == 0) return;  // the readers report "Error  SamplingRate=0!"
 
-    if (averaging * scan.FileSamplingRate != 256) {
+    // A factor that fits lies in 1..256; any other (up to the 64-bit range the value
+    // was parsed in) is refused before it is multiplied, so nothing can overflow.
+    const bool fits = averaging >= 1 && averaging <= 256 && averaging * scan.FileSamplingRate == 256;
+    if (!fits) {
         scan.refusal = "XML: averaging " + std::to_string(averaging) + " does not fit samplingrate " +
                        std::to_string(scan.FileSamplingRate) + ", file refused: " + name;
     } else if (scan.sensitivity == 0.0) {
@@ -192,6 +209,13 @@ DataFileHeaderScan DataFileHeaderReader::ReadDataFileHeader(const std::string& n
         scan.HeaderLength = 0;
     }
     scan.FileInfoText = trimControls(scan.FileInfoText + state.gps);
+    if (scan.FileInfoText.size() > kMaxInfoTextBytes) {
+        scan.FileInfoText.resize(kMaxInfoTextBytes);
+        state.textCut = true;
+    }
+    if (state.textCut) {
+        log_.addlogfile("XML: remarks and GPS texts cut to " + std::to_string(kMaxInfoTextBytes) + " bytes: " + name);
+    }
     validate(name, scan, state);
     return scan;
 }

@@ -22,7 +22,9 @@ namespace zuva::recording {
 // sampling rate, or whose sensitivity is 0, is refused with a log line: its
 // FileSamplingRate is then 0, so that no records are converted with it.
 //
-// Only the first kMaxHeaderScanBytes of a file are searched for the header.
+// Only the first kMaxHeaderScanBytes of a file are searched for the header. The
+// remarks and GPS summary (FileInfoText) is cut to kMaxInfoTextBytes, with a log line;
+// a header the program writes gives far less.
 class DataFileHeaderReader {
 public:
     explicit DataFileHeaderReader(LogSink& log) : log_(log) {}
@@ -32,6 +34,7 @@ public:
     DataFileHeaderScan ReadDataFileHeader(const std::string& name, double sensitivity = 1.0);
 
     static inline constexpr std::size_t kMaxHeaderScanBytes = 1u << 20;
+    static inline constexpr std::size_t kMaxInfoTextBytes = 4096;
 
 private:
     struct ScanState;

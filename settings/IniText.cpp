@@ -1,7 +1,6 @@
 #include "settings/IniText.h"
 
 #include <cstddef>
-#include <vector>
 
 namespace zuva::settings {
 
@@ -36,25 +35,34 @@ struct Line {
     bool hasBreak = false;
 };
 
-std::vector<Line> splitLines(std::string_view text) {
-    std::vector<Line> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        Line line;
-        line.begin = pos;
-        const std::size_t nl = text.find('\n', pos);
-        if (nl == std::string_view::npos) {
-            line.contentEnd = text.size();
-            line.end = text.size();
-        } else {
-            line.contentEnd = nl > pos && text[nl - 1] == '\r' ? nl - 1 : nl;
-            line.end = nl + 1;
-            line.hasBreak = true;
-        }
-        lines.push_back(line);
-        pos = line.end;
+// The line that begins at pos (pos < text.size()). Lines are walked one at a time,
+// never collected: a file of millions of empty lines costs no memory per line.
+Line lineAt(std::string_view text, std::size_t pos) {
+    Line line;
+    line.begin = pos;
+    const std::size_t nl = text.find('\n', pos);
+    if (nl == std::string_view::npos) {
+        // A CR at the very end is the start of a line ending, as the reader takes it.
+        line.contentEnd = text.size() > pos && text.back() == '\r' ? text.size() - 1 : text.size();
+        line.end = text.size();
+    } else {
+        line.contentEnd = nl > pos && text[nl - 1] == '\r' ? nl - 1 : nl;
+        line.end = nl + 1;
+        line.hasBreak = true;
     }
-    return lines;
+    return line;
+}
+
+std::string_view contentOf(std::string_view text, const Line& line) {
+    return text.substr(line.begin, line.contentEnd - line.begin);
+}
+
+// What completes the line ending of a line before another line can follow it:
+// nothing after a line break, LF after a lone CR at the end of the text (so that
+// the CR stays a line ending and out of the value), else the file's line ending.
+std::string_view completion(const Line& line, std::string_view eol) {
+    if (line.hasBreak) return {};
+    return line.contentEnd < line.end ? "\n" : eol;
 }
 
 // The section name of a header line, or nothing when the line is no header.
@@ -114,43 +122,40 @@ std::optional<std::string_view> IniText::find(std::string_view text, std::string
 
 std::string IniText::withValue(std::string_view text, std::string_view section, std::string_view key,
                                std::string_view value) {
-    const std::vector<Line> lines = splitLines(text);
     const std::string_view eol = lineBreakOf(text);
     std::string newLine;
     newLine.reserve(key.size() + value.size() + 1);
     newLine.append(key).append("=").append(value);
 
-    // Find the first section of that name: its header line and the lines after it.
-    std::size_t header = lines.size();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view content = text.substr(lines[i].begin, lines[i].contentEnd - lines[i].begin);
-        if (const auto name = headerName(content); name && sameName(*name, section)) {
-            header = i;
+    // Find the first section of that name; on the way remember the last line.
+    std::optional<Line> header;
+    Line last;
+    for (std::size_t pos = 0; pos < text.size(); pos = last.end) {
+        last = lineAt(text, pos);
+        if (const auto name = headerName(contentOf(text, last)); name && sameName(*name, section)) {
+            header = last;
             break;
         }
     }
 
     std::string out;
     out.reserve(text.size() + newLine.size() + section.size() + 8);
-    if (header == lines.size()) {
+    if (!header) {
         // No such section: add it at the end, after a blank line when there is text.
         out.append(text);
         if (!text.empty()) {
-            if (!lines.back().hasBreak) out.append(eol);
-            const Line& last = lines.back();
-            if (last.contentEnd > last.begin && !trim(text.substr(last.begin, last.contentEnd - last.begin)).empty()) {
-                out.append(eol);
-            }
+            out.append(completion(last, eol));
+            if (!trim(contentOf(text, last)).empty()) out.append(eol);
         }
         out.append("[").append(section).append("]").append(eol);
         out.append(newLine).append(eol);
         return out;
     }
 
-    std::size_t lastContent = header;  // the line after which a new key goes
-    for (std::size_t i = header + 1; i < lines.size(); ++i) {
-        const Line& line = lines[i];
-        const std::string_view content = text.substr(line.begin, line.contentEnd - line.begin);
+    Line after = *header;  // the line after which a new key goes
+    for (std::size_t pos = header->end; pos < text.size();) {
+        const Line line = lineAt(text, pos);
+        const std::string_view content = contentOf(text, line);
         if (headerName(content)) break;
         if (const auto kv = keyLine(content); kv && sameName(kv->key, key)) {
             // Replace this line, keeping its own line ending.
@@ -159,12 +164,12 @@ std::string IniText::withValue(std::string_view text, std::string_view section, 
             out.append(text.substr(line.contentEnd));
             return out;
         }
-        if (!trim(content).empty()) lastContent = i;
+        if (!trim(content).empty()) after = line;
+        pos = line.end;
     }
 
-    const Line& after = lines[lastContent];
     out.append(text.substr(0, after.end));
-    if (!after.hasBreak) out.append(eol);
+    out.append(completion(after, eol));
     out.append(newLine).append(eol);
     out.append(text.substr(after.end));
     return out;

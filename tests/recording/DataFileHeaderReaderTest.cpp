@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "TestFiles.h"
 #include "fakes/RecordingLog.h"
@@ -170,6 +172,14 @@ TEST_F(DataFileHeaderReaderTest, HeadersThatWouldGiveInfinitiesOrWrongRecordsAre
         {"2", " 1.0E+0000", "64", "XML: averaging 2 does not fit samplingrate 64, file refused: " + n},
         {"65540", " 1.0E+0000", "64", "XML: averaging 65540 does not fit samplingrate 64, file refused: " + n},
         {"4", " 0.00000000000000E+0000", "64", "XML: sensitivity 0 cannot convert counts to nT, file refused: " + n},
+        // Factors whose product with the rate leaves the 64-bit range; the first
+        // would come to 256 if the product wrapped around.
+        {"-9223372036854775680", " 1.0E+0000", "2",
+         "XML: averaging -9223372036854775680 does not fit samplingrate 2, file refused: " + n},
+        {"00001371007100803710087", " 1.0E+0000", "17",
+         "XML: averaging 1371007100803710087 does not fit samplingrate 17, file refused: " + n},
+        {"9223372036854775807", " 1.0E+0000", "256",
+         "XML: averaging 9223372036854775807 does not fit samplingrate 256, file refused: " + n},
     };
     for (const Case& c : cases) {
         log.clear();
@@ -188,6 +198,42 @@ TEST_F(DataFileHeaderReaderTest, HeaderBeyondTheScanLimitIsNotFound) {
     const DataFileHeaderScan s = scan(text);
     EXPECT_FALSE(s.endFound);
     EXPECT_EQ(s.HeaderLength, 0);
+}
+
+// A header of thousands of GPS lines: each longitude line puts the prefix before the
+// summary again, which would make it grow (and be copied) without end; a remark can
+// be as long as a line. The summary is cut and that is logged; the values and the
+// header length are kept.
+TEST_F(DataFileHeaderReaderTest, SummaryOfAHeaderFullOfGpsLinesOrOfAHugeRemarkIsCut) {
+    const auto repeated = [](const std::string& line) {
+        std::string lines;
+        while (lines.size() < 900 * 1024) lines += line;
+        return lines;
+    };
+    const struct {
+        std::string body;
+        std::string begins;
+        std::size_t size;  // the summary's leading blank is trimmed after the cut
+    } cases[] = {
+        {repeated("\t\t<longitude>x</longitude>\r\n"), "GPS data from file: GPS data from file: ", 4096},
+        {repeated("\t\t<lattitude>y</lattitude>\r\n"), "y y y y", 4095},
+        {repeated("\t\t<altitude>z</altitude>\r\n"), "z z z z", 4095},
+        {"\t<remarks>" + std::string(5000, 'r') + "</remarks>\r\n\t\t<longitude>x</longitude>\r\n",
+         "Remarks: rrrr", 4096},
+    };
+    for (const auto& c : cases) {
+        log.clear();
+        const std::string text = "<zuva_header>\r\n\t<samplingrate>64</samplingrate>\r\n\t<averaging>4</averaging>\r\n" +
+                                 c.body + "</zuva_header>\r\n";
+        const DataFileHeaderScan s = scan(text + std::string(772, '\0'));
+        EXPECT_TRUE(s.endFound) << c.begins;
+        EXPECT_EQ(s.HeaderLength, static_cast<std::int32_t>(text.size())) << c.begins;
+        EXPECT_EQ(s.FileSamplingRate, 64) << c.begins;
+        EXPECT_EQ(DataFileHeaderReader::kMaxInfoTextBytes, 4096u);
+        EXPECT_EQ(s.FileInfoText.size(), c.size) << c.begins;
+        EXPECT_EQ(s.FileInfoText.rfind(c.begins, 0), 0u) << c.begins;
+        EXPECT_EQ(log.lines, std::vector<std::string>{"XML: remarks and GPS texts cut to 4096 bytes: " + name});
+    }
 }
 
 TEST_F(DataFileHeaderReaderTest, MissingFileRaisesIoErrorTwo) {

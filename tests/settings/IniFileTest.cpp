@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -112,6 +113,49 @@ TEST_F(IniFileTest, HostileContentIsReadWithoutHarm) {
 
     ini.writeString("Config", "Start", "Not");
     EXPECT_EQ(readFile(path), hostile + "\nStart=Not\n");
+}
+
+// Kilobytes of address space the process has mapped (VmSize), or 0.
+long mappedKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string field;
+    long kb = 0;
+    while (status >> field) {
+        if (field == "VmSize:" && status >> kb) return kb;
+    }
+    return 0;
+}
+
+// A file within the size limit made of millions of empty lines: a write must cost
+// memory in proportion to the file's bytes, not a record per line (which would be
+// some 500 MB here). The write runs in a child process whose address space is
+// limited to what it has plus 160 MB.
+TEST_F(IniFileTest, WriteIntoAFileOfMillionsOfLinesNeedsNoMemoryPerLine) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit";
+#endif
+    const std::string original = std::string(15u * 1024u * 1024u, '\n') + "[Config]\nGain=1\n";
+    writeFile(path, original);
+    const long before = mappedKilobytes();
+    ASSERT_GT(before, 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(before + 160 * 1024) * 1024;
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(3);
+        try {
+            IniFile(path).writeString("Config", "Start", "Not");
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readFile(path), original + "Start=Not\n");
 }
 
 TEST_F(IniFileTest, FileOverTheSizeLimitIsNeitherReadNorOverwritten) {

@@ -94,6 +94,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "[Config]\r\nGain=1\r\nStart=Not\r\n"},
         WriteCase{"addKeyAfterLastLineWithoutBreak", "[Config]\r\nGain=1", "Config", "Start", "Not",
                   "[Config]\r\nGain=1\r\nStart=Not\r\n"},
+        WriteCase{"addKeyAfterLastLineEndingInCr", "[Config]\nGain=1\r", "Config", "Start", "Not",
+                  "[Config]\nGain=1\r\nStart=Not\n"},
+        WriteCase{"addSectionAfterLastLineEndingInCr", "[TForm1]\r\nFlags=0\r", "Config", "Gain", "0",
+                  "[TForm1]\r\nFlags=0\r\n\r\n[Config]\r\nGain=0\r\n"},
+        WriteCase{"addSectionAfterLoneCr", "[TForm1]\nFlags=0\n\r", "Config", "Gain", "0",
+                  "[TForm1]\nFlags=0\n\r\n[Config]\nGain=0\n"},
         WriteCase{"addSectionAfterBlankLine", "[TForm1]\nFlags=0\n", "Config", "Gain", "0",
                   "[TForm1]\nFlags=0\n\n[Config]\nGain=0\n"},
         WriteCase{"addSectionCrLf", "[TForm1]\r\nFlags=0", "Config", "Gain", "0",
@@ -120,6 +126,19 @@ TEST(IniTextRoundTrip, WrittenValueReadsBack) {
         EXPECT_EQ(std::string(IniText::find(text, "config", "outputdirectory").value_or("?")), trimmed) << value;
     }
     EXPECT_EQ(text, "[Config]\nOutputDirectory=/home/a=b\n");
+}
+
+// A CR that ends the text is read as a line ending: a write that adds lines after
+// such a line must not turn it into a CR inside that line's value.
+TEST(IniTextRoundTrip, WriteAfterALastLineEndingInCrKeepsItsValue) {
+    for (const std::string text : {"[TForm1]\r\nFlags=0\r", "[TForm1]\nFlags=0\r", "[TForm1]\nFlags=0\r\r"}) {
+        const auto before = std::string(IniText::find(text, "TForm1", "Flags").value_or("?"));
+        for (const char* section : {"TForm1", "Config"}) {
+            const std::string after = IniText::withValue(text, section, "Gain", "1");
+            EXPECT_EQ(std::string(IniText::find(after, "TForm1", "Flags").value_or("?")), before) << section;
+            EXPECT_EQ(std::string(IniText::find(after, section, "Gain").value_or("?")), "1") << section;
+        }
+    }
 }
 
 struct InvalidCase {
