@@ -264,27 +264,47 @@ TEST(HeadlessRecorderOutage, DirectoryGoneAndBackLosesNoSecond) {
     if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }
 
+// zuva-logger without a port, interrupted by `signal` once start-up has logged
+// its first lines: the exit code, the log's messages and the settings file written.
+struct Interrupted {
+    int exitCode = -1;
+    std::vector<std::string> log;
+    std::string settings;
+    std::string errors;
+};
+
+Interrupted interruptWithoutPort(const fs::path& dir, std::vector<std::string> args,
+                                 std::vector<std::string> environment, int signal, const fs::path& ini) {
+    args.insert(args.end(), {"--config", ini.string()});
+    environment.insert(environment.end(), {"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C"});
+    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", args, dir.string(), environment,
+                                 (dir / "logger.out").string(), (dir / "logger.err").string());
+    for (int i = 0; i < 1000 && readLines(dir / "zuva.log").size() < 2; ++i) std::this_thread::sleep_for(10ms);
+    // Give the event loop time to run, then interrupt.
+    std::this_thread::sleep_for(300ms);
+    logger.signal(signal);
+    Interrupted result;
+    result.exitCode = logger.wait(20s);
+    for (const auto& line : readLines(dir / "zuva.log")) result.log.push_back(messageOf(line));
+    result.settings = readFile(ini);
+    result.errors = readFile(dir / "logger.err");
+    return result;
+}
+
+const std::vector<std::string> kLogWithoutPort{"Program is starting up.", "Error: ComPort not available!",
+                                               "Error:  Comport!", "Exit program"};
+
 TEST(HeadlessRecorderArguments, SigintWithoutPortWritesTheSixKeysAndEndsTheLog) {
     std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     const fs::path dir = pattern;
-    const fs::path ini = dir / "settings" / "zuva.ini";
     fs::create_directory(dir / "settings");
-    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--headless", "--config", ini.string()},
-                                 dir.string(), {"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C"},
-                                 (dir / "logger.out").string(), (dir / "logger.err").string());
-    for (int i = 0; i < 400 && readLines(dir / "zuva.log").size() < 2; ++i) std::this_thread::sleep_for(10ms);
-    // Give the event loop time to run, then interrupt as Ctrl-C does.
-    std::this_thread::sleep_for(300ms);
-    logger.signal(SIGINT);
-    ASSERT_EQ(logger.wait(10s), 0) << readFile(dir / "logger.err");
-
-    std::vector<std::string> log;
-    for (const auto& line : readLines(dir / "zuva.log")) log.push_back(messageOf(line));
-    EXPECT_EQ(log, (std::vector<std::string>{"Program is starting up.", "Error: ComPort not available!",
-                                             "Error:  Comport!", "Exit program"}));
-    EXPECT_EQ(readFile(ini), "[Config]\nsensitivity=2.393E-5\nSamplingRate=6\nOutputDirectory=" + dir.string() +
-                                 "\nComPort=COM99\nGain=0\nStart=Not\n");
+    const fs::path ini = dir / "settings" / "zuva.ini";
+    const Interrupted run = interruptWithoutPort(dir, {"--headless"}, {}, SIGINT, ini);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.log, kLogWithoutPort);
+    EXPECT_EQ(run.settings, "[Config]\nsensitivity=2.393E-5\nSamplingRate=6\nOutputDirectory=" + dir.string() +
+                                "\nComPort=COM99\nGain=0\nStart=Not\n");
     EXPECT_EQ(readFile(dir / "logger.out"), "");
     std::error_code ec;
     if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
@@ -302,31 +322,20 @@ TEST(HeadlessRecorderArguments, WithoutHeadlessOrDisplayTheProgramSaysSoAndFails
 }
 
 // The window closes on SIGTERM as File / Exit does: the shut-down runs, the settings
-// and the window's place are written, the log ends with "Exit program".
+// and the window's place are written, the log ends with "Exit program". Without a
+// port, start-up stops at the "Error: ComPort not available!" box: the signal must
+// close it and then the window.
 TEST(WindowProgram, SigtermClosesTheWindowThroughTheShutDown) {
     std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     const fs::path dir = pattern;
-    const fs::path ini = dir / "zuva.ini";
-    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--config", ini.string()}, dir.string(),
-                                 {"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C", "QT_QPA_PLATFORM=offscreen"},
-                                 (dir / "logger.out").string(), (dir / "logger.err").string());
-    // Without a port, start-up stops at the "Error: ComPort not available!" box: the
-    // signal must close it and then the window.
-    for (int i = 0; i < 1000 && readLines(dir / "zuva.log").size() < 2; ++i) std::this_thread::sleep_for(10ms);
-    std::this_thread::sleep_for(300ms);
-    logger.signal(SIGTERM);
-    ASSERT_EQ(logger.wait(20s), 0) << readFile(dir / "logger.err");
-
-    std::vector<std::string> log;
-    for (const auto& line : readLines(dir / "zuva.log")) log.push_back(messageOf(line));
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log, (std::vector<std::string>{"Program is starting up.", "Error: ComPort not available!",
-                                             "Error:  Comport!", "Exit program"}));
-    const std::string settings = readFile(ini);
-    EXPECT_EQ(settings.rfind("[Config]\nsensitivity=2.393E-5\nSamplingRate=6\nOutputDirectory=", 0), 0u) << settings;
-    EXPECT_NE(settings.find("\n\n[TForm1]\nLeft="), std::string::npos) << settings;
-    EXPECT_NE(settings.find("\nWidth=843\nHeight=722\nMaximized=0\n"), std::string::npos) << settings;
+    const Interrupted run = interruptWithoutPort(dir, {}, {"QT_QPA_PLATFORM=offscreen"}, SIGTERM, dir / "zuva.ini");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.log, kLogWithoutPort);
+    EXPECT_EQ(run.settings.rfind("[Config]\nsensitivity=2.393E-5\nSamplingRate=6\nOutputDirectory=", 0), 0u)
+        << run.settings;
+    EXPECT_NE(run.settings.find("\n\n[TForm1]\nLeft="), std::string::npos) << run.settings;
+    EXPECT_NE(run.settings.find("\nWidth=843\nHeight=722\nMaximized=0\n"), std::string::npos) << run.settings;
     std::error_code ec;
     if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }
