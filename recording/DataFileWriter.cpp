@@ -96,8 +96,22 @@ void DataFileWriter::OpenNewDataFile(const DataFileHeaderInfo& info) {
 
 int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
     std::string chosen;
-    int error = createComplete(file, chosen);
-    if (error == kNoUnnamedFiles) error = createInPlace(file, chosen, announceNow);
+    FileHandle unnamed(fileSystem_);
+    int error = writeUnnamed(file, unnamed);
+    if (error == kNoUnnamedFiles) {
+        error = createInPlace(file, chosen, announceNow);
+    } else if (error == 0) {
+        // The "Start= " line comes before the name appears, as it does for a file
+        // made in place: a file on the disk was always begun in the log.
+        if (announceNow && file.announcedName.empty()) {
+            const std::string candidate = firstFreeName(file.composedName);
+            if (candidate != file.composedName)
+                log_.addlogfile("Data file " + file.composedName + " already exists, recording into " + candidate);
+            announce(candidate);
+            file.announcedName = candidate;
+        }
+        error = linkFirstFree(file, unnamed, chosen);
+    }
     if (error != 0) {
         if (announceNow && file.announcedName.empty()) {
             announce(file.composedName);
@@ -105,22 +119,10 @@ int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
         }
         return error;
     }
-    const bool renamed = chosen != file.composedName;
-    const std::string existsLine = "Data file " + file.composedName + " already exists, recording into " + chosen;
-    if (announceNow && file.announcedName.empty()) {
-        try {
-            if (renamed) log_.addlogfile(existsLine);
-            announce(chosen);
-        } catch (...) {
-            // Not announced, so not begun: the file holds no records yet and goes again.
-            fileSystem_.removeFile(chosen);
-            throw;
-        }
-        file.announcedName = chosen;
-    }
-    if (!announceNow && chosen != file.announcedName) {
-        // A file begun late under another name than announced: said once, when it exists.
-        logQuietly(existsLine);
+    if (chosen != file.announcedName) {
+        // A file begun late, or taken from under us by another program, got another
+        // name than announced: said once, when it exists.
+        logQuietly("Data file " + file.composedName + " already exists, recording into " + chosen);
         if (file.serial == filesAskedFor_) {
             dataFileName_ = chosen;
             if (captionListener_) captionListener_(caption());
@@ -137,29 +139,41 @@ int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
 // disk: the header goes into an unnamed file of the directory (O_TMPFILE), which is
 // then linked to the first free name. A process killed at any moment leaves either
 // no file or a whole header. kNoUnnamedFiles: the file system has no unnamed files.
-int DataFileWriter::createComplete(const PeriodFile& file, std::string& chosen) {
+int DataFileWriter::writeUnnamed(const PeriodFile& file, FileHandle& unnamed) {
     const std::string directory = directoryOf(file.composedName);
-    FileHandle handle(fileSystem_);
-    int error = handle.tryOpen(directory.empty() ? std::string(".") : directory, O_TMPFILE | O_WRONLY, 0644);
+    const int error = unnamed.tryOpen(directory.empty() ? std::string(".") : directory, O_TMPFILE | O_WRONLY, 0644);
     if (error == EOPNOTSUPP || error == EISDIR || error == EINVAL) return kNoUnnamedFiles;
     if (error != 0) return error;
     try {
-        handle.writeAll(file.headerText.data(), file.headerText.size());
-        if (syncEachRecord_) handle.syncData();
+        unnamed.writeAll(file.headerText.data(), file.headerText.size());
+        if (syncEachRecord_) unnamed.syncData();
     } catch (const IoError& e) {
         return e.code();  // the unnamed file goes with its descriptor
     }
+    return 0;
+}
+
+std::string DataFileWriter::firstFreeName(const std::string& composedName) const {
+    for (unsigned n = 0; n <= kMaxNameAlternatives; ++n) {
+        const std::string candidate = DataFileNameComposer::alternative(composedName, n);
+        if (!fileSystem_.exists(candidate)) return candidate;
+    }
+    return composedName;
+}
+
+int DataFileWriter::linkFirstFree(const PeriodFile& file, FileHandle& unnamed, std::string& chosen) {
+    int error = 0;
     for (unsigned n = 0; n <= kMaxNameAlternatives; ++n) {
         chosen = DataFileNameComposer::alternative(file.composedName, n);
-        error = handle.tryLink(chosen);
+        error = unnamed.tryLink(chosen);
         if (error != EEXIST) break;
     }
     if (error != 0) return error;
     try {
-        handle.close();
+        unnamed.close();
     } catch (const IoError&) {
-        // The header is on the disk already (or written and linked); a failing close
-        // shows itself again at the first record.
+        // The header is written and named; a failing close shows itself again at
+        // the first record.
     }
     return 0;
 }

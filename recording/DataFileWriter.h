@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "recording/DataFileSink.h"
+#include "recording/FileHandle.h"
 #include "recording/FileSystem.h"
 #include "recording/LogSink.h"
 #include "recording/PeriodFile.h"
@@ -100,9 +101,11 @@ private:
     // writes its header; returns 0 or the system's error number. announceNow: the
     // caption and "Start= " line are given here (a file created when asked for).
     int createFile(PeriodFile& file, bool announceNow);
-    int createComplete(const PeriodFile& file, std::string& chosen);
+    int writeUnnamed(const PeriodFile& file, FileHandle& unnamed);
+    std::string firstFreeName(const std::string& composedName) const;
+    int linkFirstFree(const PeriodFile& file, FileHandle& unnamed, std::string& chosen);
     int createInPlace(PeriodFile& file, std::string& chosen, bool announceNow);
-    // createComplete's answer when the file system cannot make unnamed files.
+    // writeUnnamed's answer when the file system cannot make unnamed files.
     static constexpr int kNoUnnamedFiles = -1;
     // Appends bytes (whole records) to a created file; returns 0 or the error.
     int appendTo(const PeriodFile& file, const std::uint8_t* bytes, std::size_t size);

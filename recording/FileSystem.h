@@ -25,6 +25,8 @@ public:
     virtual int truncateFile(int fd, std::uint64_t length) = 0;
     virtual int closeFile(int fd) = 0;
     virtual int removeFile(const std::string& path) = 0;
+    // Whether a file or directory of that name is there.
+    virtual bool exists(const std::string& path) = 0;
     // Gives a file opened with O_TMPFILE (it has no name yet) the name path;
     // EEXIST when the name is taken.
     virtual int linkOpenFile(int fd, const std::string& path) = 0;

@@ -26,6 +26,11 @@ int PosixFileSystem::openFile(const std::string& path, int flags, unsigned mode,
     return 0;
 }
 
+bool PosixFileSystem::exists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::lstat(path.c_str(), &info) == 0;
+}
+
 int PosixFileSystem::linkOpenFile(int fd, const std::string& path) {
     if (path.empty()) return ENOENT;
     // Through /proc, which needs no privilege; AT_EMPTY_PATH does the same where

@@ -18,6 +18,7 @@ public:
     int closeFile(int fd) override;
     int removeFile(const std::string& path) override;
     int linkOpenFile(int fd, const std::string& path) override;
+    bool exists(const std::string& path) override;
     int syncDirectory(const std::string& path) override;
 };
 

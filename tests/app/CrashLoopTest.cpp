@@ -117,8 +117,11 @@ TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {
         }
         logger.signal(SIGKILL);
         const int status = logger.wait(10s);
-        ASSERT_TRUE(status == 128 + SIGKILL || status == 0) << "run " << run << " ended with " << status << ": "
-                                                             << readFile(dir / "logger.err");
+        // A SIGTERM in the first milliseconds, before the program has set up its
+        // handler, ends it at once; nothing has been started by then.
+        const bool endedBySigterm = run % 5 == 4 && status == 128 + SIGTERM;
+        ASSERT_TRUE(status == 128 + SIGKILL || status == 0 || endedBySigterm)
+            << "run " << run << " ended with " << status << ": " << readFile(dir / "logger.err");
     }
     // A last run that ends normally: it records and shuts down as after any other run.
     {

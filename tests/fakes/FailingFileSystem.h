@@ -34,6 +34,7 @@ public:
     int closeFile(int fd) override { return real_.closeFile(fd); }
     int removeFile(const std::string& path) override { return real_.removeFile(path); }
     int linkOpenFile(int fd, const std::string& path) override { return real_.linkOpenFile(fd, path); }
+    bool exists(const std::string& path) override { return real_.exists(path); }
     int syncDirectory(const std::string& path) override;
 
 private:
