@@ -1,27 +1,17 @@
 #pragma once
 
-#include <QTimer>
-
-#include <functional>
-
 #include "acquisition/NoResponseTimer.h"
+#include "app/QtOneShot.h"
 
 namespace zuva::app {
 
-// The 5-second no-response timer on a one-shot QTimer of the main thread.
-class QtNoResponseTimer final : public acquisition::NoResponseTimer {
+// The 5-second no-response timer on the main thread; setOnTimeout gives what runs
+// when the 5000 ms have passed (the run's Timer5Timer).
+class QtNoResponseTimer final : public acquisition::NoResponseTimer, public QtOneShot {
 public:
-    QtNoResponseTimer();
-    // What runs when the 5000 ms have passed (the run's Timer5Timer).
-    void setOnTimeout(std::function<void()> onTimeout) { onTimeout_ = std::move(onTimeout); }
-
-    void start() override { timer_.start(); }
+    void start() override { timer_.start(kIntervalMs); }
     void stop() override { timer_.stop(); }
     bool isActive() const override { return timer_.isActive(); }
-
-private:
-    QTimer timer_;
-    std::function<void()> onTimeout_;
 };
 
 }  // namespace zuva::app

@@ -1,27 +1,17 @@
 #pragma once
 
-#include <QTimer>
-
-#include <functional>
-
 #include "acquisition/RetryTimer.h"
+#include "app/QtOneShot.h"
 
 namespace zuva::app {
 
-// The retry timer on a one-shot QTimer of the main thread.
-class QtRetryTimer final : public acquisition::RetryTimer {
+// The retry timer on the main thread; setOnTimeout gives what runs when the
+// interval has passed (the reconnection's RetryTimerTimer).
+class QtRetryTimer final : public acquisition::RetryTimer, public QtOneShot {
 public:
-    QtRetryTimer();
-    // What runs when the interval has passed (the reconnection's RetryTimerTimer).
-    void setOnTimeout(std::function<void()> onTimeout) { onTimeout_ = std::move(onTimeout); }
-
     void start(int intervalMs) override { timer_.start(intervalMs); }
     void stop() override { timer_.stop(); }
     bool isActive() const override { return timer_.isActive(); }
-
-private:
-    QTimer timer_;
-    std::function<void()> onTimeout_;
 };
 
 }  // namespace zuva::app

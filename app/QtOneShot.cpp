@@ -1,10 +1,9 @@
-#include "app/QtNoResponseTimer.h"
+#include "app/QtOneShot.h"
 
 namespace zuva::app {
 
-QtNoResponseTimer::QtNoResponseTimer() {
+QtOneShot::QtOneShot() {
     timer_.setSingleShot(true);
-    timer_.setInterval(kIntervalMs);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
         if (onTimeout_) onTimeout_();
     });
