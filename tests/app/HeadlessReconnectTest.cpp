@@ -157,14 +157,10 @@ TEST(HeadlessReconnect, APortPulledOutAndPutBackIsReopenedAndTheRecordsGoOnByteF
     const std::size_t recordSize = recording::SecondRecordEncoder::recordSize(kRate);
     std::vector<std::vector<std::uint8_t>> records;
     for (const fs::path& file : files) {
-        const long header = headerLength(file);
-        ASSERT_GT(header, 0) << file;
-        const std::string bytes = readFile(file);
-        ASSERT_EQ((bytes.size() - static_cast<std::size_t>(header)) % recordSize, 0u) << "partial record in " << file;
-        for (std::size_t at = static_cast<std::size_t>(header); at < bytes.size(); at += recordSize) {
-            records.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                                 bytes.begin() + static_cast<std::ptrdiff_t>(at + recordSize));
-        }
+        const testing::FileRecords part = testing::recordsOf(file, recordSize);
+        ASSERT_GT(part.header, 0) << file;
+        ASSERT_EQ(part.tail, 0u) << "partial record in " << file;
+        records.insert(records.end(), part.records.begin(), part.records.end());
     }
 
     // Before the gap: one record for each whole second from the first on.

@@ -94,14 +94,10 @@ TEST_P(HeadlessRecorder, RecordsEverySecondUntilSigtermAndShutsDownCleanly) {
     const std::size_t recordSize = recording::SecondRecordEncoder::recordSize(static_cast<std::size_t>(c.rate));
     std::vector<std::vector<std::uint8_t>> records;
     for (const fs::path& file : files) {
-        const long header = headerLength(file);
-        ASSERT_GT(header, 0) << file;
-        const std::string bytes = readFile(file);
-        ASSERT_EQ((bytes.size() - static_cast<std::size_t>(header)) % recordSize, 0u) << "partial record in " << file;
-        for (std::size_t at = static_cast<std::size_t>(header); at < bytes.size(); at += recordSize) {
-            records.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                                 bytes.begin() + static_cast<std::ptrdiff_t>(at + recordSize));
-        }
+        const testing::FileRecords part = testing::recordsOf(file, recordSize);
+        ASSERT_GT(part.header, 0) << file;
+        ASSERT_EQ(part.tail, 0u) << "partial record in " << file;
+        records.insert(records.end(), part.records.begin(), part.records.end());
     }
     ASSERT_GE(records.size(), 7u);
 
@@ -215,14 +211,10 @@ TEST(HeadlessRecorderOutage, DirectoryGoneAndBackLosesNoSecond) {
     const std::size_t recordSize = recording::SecondRecordEncoder::recordSize(64);
     std::vector<std::vector<std::uint8_t>> records;
     for (const fs::path& file : {before[0], after[0]}) {
-        const long header = headerLength(file);
-        ASSERT_GT(header, 0) << file;
-        const std::string bytes = readFile(file);
-        ASSERT_EQ((bytes.size() - static_cast<std::size_t>(header)) % recordSize, 0u) << file;
-        for (std::size_t at = static_cast<std::size_t>(header); at < bytes.size(); at += recordSize) {
-            records.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                                 bytes.begin() + static_cast<std::ptrdiff_t>(at + recordSize));
-        }
+        const testing::FileRecords part = testing::recordsOf(file, recordSize);
+        ASSERT_GT(part.header, 0) << file;
+        ASSERT_EQ(part.tail, 0u) << file;
+        records.insert(records.end(), part.records.begin(), part.records.end());
     }
     const Journal journal = readJournal(journalPath);
     ASSERT_GE(records.size(), 6u);

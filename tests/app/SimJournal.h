@@ -151,6 +151,30 @@ inline long headerLength(const std::filesystem::path& file) {
     return length;
 }
 
+// A data file cut into its header and records of recordSize bytes: header is
+// the header length (-1 when zuva-file finds none), tail the bytes after the last
+// whole record.
+struct FileRecords {
+    long header = -1;
+    std::size_t tail = 0;
+    std::vector<std::vector<std::uint8_t>> records;
+};
+
+inline FileRecords recordsOf(const std::filesystem::path& file, std::size_t recordSize) {
+    FileRecords result;
+    result.header = headerLength(file);
+    if (result.header <= 0) return result;
+    const std::string bytes = readFile(file);
+    const auto start = static_cast<std::size_t>(result.header);
+    std::size_t at = start;
+    for (; at + recordSize <= bytes.size(); at += recordSize) {
+        result.records.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                    bytes.begin() + static_cast<std::ptrdiff_t>(at + recordSize));
+    }
+    result.tail = bytes.size() > at ? bytes.size() - at : 0;
+    return result;
+}
+
 // The message of an event-log line: what follows the first ": " after date and time.
 inline std::string messageOf(const std::string& line) {
     const auto colon = line.find(": ");
