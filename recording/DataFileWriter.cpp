@@ -66,6 +66,18 @@ void DataFileWriter::announce(const std::string& name) {
     log_.addlogfile("Start= " + dataFileName_);
 }
 
+std::string DataFileWriter::takenNameLine(const std::string& composedName, const std::string& chosen) {
+    return "Data file " + composedName + " already exists, recording into " + chosen;
+}
+
+// The "Start= " line for a file to be recorded under `name`, after the line that
+// says why when that is not the name composed for it.
+void DataFileWriter::announceAs(PeriodFile& file, const std::string& name) {
+    if (name != file.composedName) log_.addlogfile(takenNameLine(file.composedName, name));
+    announce(name);
+    file.announcedName = name;
+}
+
 void DataFileWriter::logQuietly(const std::string& message) {
     try {
         log_.addlogfile(message);
@@ -103,26 +115,17 @@ int DataFileWriter::createFile(PeriodFile& file, bool announceNow) {
     } else if (error == 0) {
         // The "Start= " line comes before the name appears, as it does for a file
         // made in place: a file on the disk was always begun in the log.
-        if (announceNow && file.announcedName.empty()) {
-            const std::string candidate = firstFreeName(file.composedName);
-            if (candidate != file.composedName)
-                log_.addlogfile("Data file " + file.composedName + " already exists, recording into " + candidate);
-            announce(candidate);
-            file.announcedName = candidate;
-        }
+        if (announceNow && file.announcedName.empty()) announceAs(file, firstFreeName(file.composedName));
         error = linkFirstFree(file, unnamed, chosen);
     }
     if (error != 0) {
-        if (announceNow && file.announcedName.empty()) {
-            announce(file.composedName);
-            file.announcedName = file.composedName;
-        }
+        if (announceNow && file.announcedName.empty()) announceAs(file, file.composedName);
         return error;
     }
     if (chosen != file.announcedName) {
         // A file begun late, or taken from under us by another program, got another
         // name than announced: said once, when it exists.
-        logQuietly("Data file " + file.composedName + " already exists, recording into " + chosen);
+        logQuietly(takenNameLine(file.composedName, chosen));
         if (file.serial == filesAskedFor_) {
             dataFileName_ = chosen;
             if (captionListener_) captionListener_(caption());
@@ -191,12 +194,7 @@ int DataFileWriter::createInPlace(PeriodFile& file, std::string& chosen, bool an
     }
     if (error != 0) return error;
     try {
-        if (announceNow) {
-            if (chosen != file.composedName)
-                log_.addlogfile("Data file " + file.composedName + " already exists, recording into " + chosen);
-            announce(chosen);
-            file.announcedName = chosen;
-        }
+        if (announceNow) announceAs(file, chosen);
         handle.writeAll(file.headerText.data(), file.headerText.size());
         if (syncEachRecord_) handle.syncData();
         handle.close();

@@ -101,6 +101,8 @@ private:
     // writes its header; returns 0 or the system's error number. announceNow: the
     // caption and "Start= " line are given here (a file created when asked for).
     int createFile(PeriodFile& file, bool announceNow);
+    static std::string takenNameLine(const std::string& composedName, const std::string& chosen);
+    void announceAs(PeriodFile& file, const std::string& name);
     int writeUnnamed(const PeriodFile& file, FileHandle& unnamed);
     std::string firstFreeName(const std::string& composedName) const;
     int linkFirstFree(const PeriodFile& file, FileHandle& unnamed, std::string& chosen);
