@@ -9,6 +9,7 @@
 #include "acquisition/PortIo.h"
 #include "acquisition/PortPresence.h"
 #include "acquisition/RecordDecoder.h"
+#include "acquisition/StreamCounters.h"
 #include "acquisition/RunFlags.h"
 #include "acquisition/StatusPanels.h"
 #include "acquisition/VisualizationSwitch.h"
@@ -77,12 +78,15 @@ public:
     const ControlWord& controlWord() const { return control_; }
     const RecordDecoder& decoder() const { return decoder_; }
     const FrameReceiver& receiver() const { return receiver_; }
+    // Counts of the stream since the program started.
+    const StreamCounters& counters() const { return counters_; }
 
 private:
     Services services_;
     GuardedLog log_;
     RunFlags flags_;
     ControlWord control_;
+    StreamCounters counters_;
     RecordDecoder decoder_;
     FrameReceiver receiver_;
 };

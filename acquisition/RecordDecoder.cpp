@@ -219,7 +219,9 @@ void RecordDecoder::FinishSecond(const TimeOfDay& secondTime, const TimeOfDay& c
         }
     }
     if (feed && points > 0) feedChart(points);
+    fillRecord(secondTime);
     appendRecord(secondTime);
+    passOn(secondTime);
     showSecond(secondTime);
 }
 
@@ -232,15 +234,7 @@ void RecordDecoder::feedChart(int count) {
     }
 }
 
-void RecordDecoder::appendRecord(const TimeOfDay& secondTime) {
-    const std::string what = timeText(secondTime);
-    if (!rotation_.HeaderWritten()) {
-        // No data file could be begun for this period: a record appended now would go
-        // into a file without header, which no reader can use.
-        ++secondsNotWritten_;
-        fileFaults_.failed("Error: second " + what + " not recorded: no data file is open");
-        return;
-    }
+void RecordDecoder::fillRecord(const TimeOfDay& secondTime) {
     record_.statusByte = statusByte_;
     record_.hour = static_cast<std::uint8_t>(secondTime.hour);
     record_.minute = static_cast<std::uint8_t>(secondTime.minute);
@@ -250,6 +244,30 @@ void RecordDecoder::appendRecord(const TimeOfDay& secondTime) {
         record_.bx = blockX_;
         record_.by = blockY_;
         record_.bz = blockZ_;
+    }
+}
+
+void RecordDecoder::passOn(const TimeOfDay& secondTime) {
+    if (seconds_ == nullptr) return;
+    CompletedSecond second;
+    second.date = date_;
+    second.time = secondTime;
+    second.pcClock = !fileTime_.empty() && fileTime_.back() == '_';
+    second.averaging = averaging_;
+    second.sensitivity = sensitivity_;
+    second.gain = control_.gain();
+    second.record = &record_;
+    seconds_->secondCompleted(second);
+}
+
+void RecordDecoder::appendRecord(const TimeOfDay& secondTime) {
+    const std::string what = timeText(secondTime);
+    if (!rotation_.HeaderWritten()) {
+        // No data file could be begun for this period: a record appended now would go
+        // into a file without header, which no reader can use.
+        ++secondsNotWritten_;
+        fileFaults_.failed("Error: second " + what + " not recorded: no data file is open");
+        return;
     }
     try {
         dataFile_.AppendSecondRecord(record_);

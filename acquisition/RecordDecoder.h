@@ -11,6 +11,7 @@
 #include "acquisition/FaultReporter.h"
 #include "acquisition/FileRotation.h"
 #include "acquisition/FrameHandler.h"
+#include "acquisition/SecondListener.h"
 #include "acquisition/StatusPanels.h"
 #include "acquisition/VisualizationSwitch.h"
 #include "recording/Clock.h"
@@ -59,6 +60,10 @@ public:
     void followEveryHour();
     void followEveryMidnight();
 
+    // Where every completed second goes after the data file (data products,
+    // publisher, reports); may be null.
+    void setSecondListener(SecondListener* seconds) { seconds_ = seconds; }
+
     const FileRotation& rotation() const { return rotation_; }
     // TimeText of the last decoded DataFrame ("HH MM SS"), empty after Start.
     std::string TimeText() const;
@@ -79,7 +84,9 @@ private:
     // the time its chart points are placed at.
     void FinishSecond(const TimeOfDay& secondTime, const TimeOfDay& chartTime);
     void feedChart(int count);
+    void fillRecord(const TimeOfDay& secondTime);
     void appendRecord(const TimeOfDay& secondTime);
+    void passOn(const TimeOfDay& secondTime);
     void showSecond(const TimeOfDay& secondTime);
     void openDataFile();
     void sendControlByte();
@@ -93,6 +100,7 @@ private:
     ChartFeed& chart_;
     StatusPanels& panels_;
     VisualizationSwitch& visualization_;
+    SecondListener* seconds_ = nullptr;
 
     FaultReporter fileFaults_;
     FaultReporter portFaults_;

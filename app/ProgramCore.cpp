@@ -25,6 +25,7 @@ ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPa
       settings_(settingsPath),
       port_(frontend.dispatcher, eventLog_, frontend.portChooser),
       dataFile_(eventLog_),
+      seconds_(eventLog_),
       acquisition_({port_, frontend.timer, port_, controls_, eventLog_, clock_, dataFile_, frontend.chart,
                     frontend.panels, frontend.visualization}),
       options_(settings_, eventLog_, formats_.decimalSeparator, optionsHooks(frontend)),
@@ -36,6 +37,7 @@ ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPa
       reconnect_(acquisition_, port_, frontend.retryTimer, frontend.timer, eventLog_, clock_),
       run_(acquisition_, port_, controls_, frontend.timer, eventLog_, runHooks(frontend)),
       lifecycle_(lifecycleServices(frontend)) {
+    acquisition_.decoder().setSecondListener(&seconds_);
     port_.port().OnRxChar = [this](serial::TComPort&, int count) { acquisition_.ComPort1RxChar(count); };
     port_.port().OnDeviceLost = [this](serial::TComPort&, int systemCode) { reconnect_.PortLost(systemCode); };
     // Start and Stop switch the Options dialog's rate, sensitivity, "Apply" and

@@ -10,6 +10,7 @@
 #include "acquisition/ControlStates.h"
 #include "acquisition/NoResponseTimer.h"
 #include "acquisition/PortReconnect.h"
+#include "acquisition/SecondFanOut.h"
 #include "acquisition/RetryTimer.h"
 #include "acquisition/StatusPanels.h"
 #include "acquisition/VisualizationSwitch.h"
@@ -79,6 +80,8 @@ public:
     SerialPortLink& port() { return port_; }
     acquisition::ControlStates& controls() { return controls_; }
     recording::DataFileWriter& dataFile() { return dataFile_; }
+    // Every completed second, after the data file: consumers add themselves here.
+    acquisition::SecondFanOut& seconds() { return seconds_; }
     acquisition::Acquisition& acquisition() { return acquisition_; }
     acquisition::AcquisitionRun& run() { return run_; }
     acquisition::PortReconnect& reconnect() { return reconnect_; }
@@ -99,6 +102,7 @@ private:
     SerialPortLink port_;
     acquisition::ControlStates controls_;
     recording::DataFileWriter dataFile_;
+    acquisition::SecondFanOut seconds_;
     acquisition::Acquisition acquisition_;
     settings::RemarksText remarks_;
     settings::OptionsModel options_;
