@@ -1,6 +1,7 @@
 // zuva-file: looks into a recorded data file.
 //   zuva-file info FILE     header values, record count, first and last record time, gaps
 //   zuva-file export FILE   writes FILE.txt as the program's text export does
+//   zuva-file report FILE...  the daily report of each day the files hold, beside them
 // Exit status: 0 done, 1 file missing or unreadable, 2 usage, 3 data that cannot be
 // read (no usable sampling rate, a record with an invalid time).
 
@@ -17,6 +18,7 @@
 #include "recording/LogSink.h"
 #include "recording/PosixFile.h"
 #include "recording/TimeEncodeError.h"
+#include "tools/zuva-file/ReportCommand.h"
 
 namespace {
 
@@ -42,7 +44,8 @@ std::string timeText(int secondOfDay) {
 void usage() {
     std::fprintf(stderr,
                  "usage: zuva-file info FILE\n"
-                 "       zuva-file export FILE\n");
+                 "       zuva-file export FILE\n"
+                 "       zuva-file report FILE...\n");
 }
 
 void printSummary(const DataFileSummary& s, std::uint64_t tailBytes) {
@@ -109,6 +112,7 @@ int exportText(const std::string& name, const DataFileHeaderScan& scan, LogSink&
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "report") return zuva::tools::runReport({argv + 2, argv + argc});
     if (argc != 3) {
         usage();
         return kUsage;
