@@ -93,12 +93,26 @@ void EventLog::addlogfile(const std::string& message) {
     show(line);
     if (error == 0) {
         failing_ = false;
+        mirror(message, line, Delivery::Written);
         return;
     }
     if (!failing_) {
         failing_ = true;
-        show(formatLine("Error: the log file " + std::string(kFileName) + " cannot be written: " +
-                        std::strerror(error) + " (I/O error " + std::to_string(error) + ")"));
+        const std::string notice = "Error: the log file " + std::string(kFileName) + " cannot be written: " +
+                                   std::strerror(error) + " (I/O error " + std::to_string(error) + ")";
+        const std::string noticeLine = formatLine(notice);
+        show(noticeLine);
+        mirror(notice, noticeLine, Delivery::Notice);
+    }
+    mirror(message, line, Delivery::NotWritten);
+}
+
+void EventLog::mirror(const std::string& message, const std::string& line, Delivery delivery) {
+    if (!mirror_) return;
+    try {
+        mirror_(message, line, delivery);
+    } catch (...) {
+        // A second copy that fails must not stop the one who logs.
     }
 }
 

@@ -43,10 +43,21 @@ public:
     // Called after every change of the list.
     void setOnChanged(std::function<void()> onChanged) { onChanged_ = std::move(onChanged); }
 
+    // How a line reached the file, for a second copy of the log (the journal).
+    enum class Delivery {
+        Written,     // the line is in the file
+        NotWritten,  // the file could not be written; this copy is the only one
+        Notice,      // the log's own line about the file failing (never in the file)
+    };
+    // Called with every message and its full line, after the file was tried.
+    using Mirror = std::function<void(const std::string& message, const std::string& line, Delivery delivery)>;
+    void setMirror(Mirror mirror) { mirror_ = std::move(mirror); }
+
 private:
     // Appends line + CR LF to the file; returns 0 or the system's error number.
     static int appendToFile(const std::string& line);
     void show(const std::string& line);
+    void mirror(const std::string& message, const std::string& line, Delivery delivery);
 
     const Clock& clock_;
     LocaleFormats formats_;
@@ -54,6 +65,7 @@ private:
     std::string editText_;
     bool failing_ = false;
     std::function<void()> onChanged_;
+    Mirror mirror_;
 };
 
 }  // namespace zuva::recording
