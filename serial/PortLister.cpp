@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
+#include <set>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -106,8 +108,31 @@ void PortLister::addLinks(const std::string& directory, std::vector<std::string>
 std::vector<std::string> PortLister::list() const {
     std::vector<std::string> names;
     addSysfsPorts(names);
-    addLinks(roots_.dev + "/serial/by-id", names);
-    if (PortsDirectory(roots_.portsDir).isTrusted()) addLinks(roots_.portsDir, names);
+    std::vector<std::string> stable;
+    addLinks(roots_.dev + "/serial/by-id", stable);
+    // A device with a stable name is listed under that name only.
+    std::set<std::string> named;
+    for (const std::string& link : stable) {
+        char* target = ::realpath(link.c_str(), nullptr);
+        if (target == nullptr) continue;
+        named.insert(target);
+        std::free(target);
+    }
+    std::erase_if(names, [&named](const std::string& node) {
+        char* target = ::realpath(node.c_str(), nullptr);
+        if (target == nullptr) return false;
+        const bool hasStableName = named.count(target) > 0;
+        std::free(target);
+        return hasStableName;
+    });
+    names.insert(names.end(), stable.begin(), stable.end());
+    const PortsDirectory portsDir(roots_.portsDir);
+    if (portsDir.isTrusted()) {
+        addLinks(roots_.portsDir, names);
+        if (refusal_) refusal_({});
+    } else if (refusal_) {
+        refusal_(portsDir.refusal());
+    }
     sortNames(names);
     return names;
 }

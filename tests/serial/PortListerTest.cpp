@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <system_error>
 
 #include "PtyTestSupport.h"
 #include "serial/EComPort.h"
@@ -68,7 +69,9 @@ TEST_F(PortListerTest, ListsRealSerialDevicesAndSkipsPlaceholdersAndVirtualTtys)
                                                          dev + "/ttyS2", dev + "/ttyUSB0"}));
 }
 
-TEST_F(PortListerTest, AddsStableNamesAndPresentVirtualPorts) {
+// A device with a stable name is listed under that name only, so the settings keep
+// the name that follows the adapter.
+TEST_F(PortListerTest, AddsStableNamesInsteadOfTheirDevicesAndPresentVirtualPorts) {
     tty("ttyUSB0", true);
     fs::create_directories(fs::path(dev) / "serial" / "by-id");
     fs::create_symlink("../../ttyUSB0", fs::path(dev) / "serial" / "by-id" / "usb-FTDI_A1");
@@ -77,7 +80,8 @@ TEST_F(PortListerTest, AddsStableNamesAndPresentVirtualPorts) {
     fs::create_symlink(pty.path(), fs::path(ports) / "sim0");
     fs::create_symlink(root.file("nothing-here"), fs::path(ports) / "dangling");
     std::ofstream(fs::path(ports) / "not-a-link") << "";
-    EXPECT_EQ(lister().list(), (std::vector<std::string>{dev + "/serial/by-id/usb-FTDI_A1", dev + "/ttyUSB0",
+    tty("ttyUSB1", true);  // no stable name: under its own
+    EXPECT_EQ(lister().list(), (std::vector<std::string>{dev + "/serial/by-id/usb-FTDI_A1", dev + "/ttyUSB1",
                                                          ports + "/sim0"}));
 }
 
@@ -90,6 +94,34 @@ TEST_F(PortListerTest, APortsDirectoryOfAnotherUserIsIgnored) {
     ASSERT_EQ(chown(ports.c_str(), stranger, static_cast<gid_t>(-1)), 0);
     EXPECT_FALSE(PortsDirectory(ports).isTrusted());
     EXPECT_TRUE(lister().list().empty());
+}
+
+TEST_F(PortListerTest, APortsDirectoryOthersMayWriteIntoIsRefusedAndTheReasonTold) {
+    testing::PtyPair pty;
+    fs::create_symlink(pty.path(), fs::path(ports) / "sim0");
+    std::vector<std::string> told;
+    PortLister l = lister();
+    l.setRefusalListener([&told](const std::string& why) { told.push_back(why); });
+    EXPECT_EQ(l.list(), (std::vector<std::string>{ports + "/sim0"}));
+    for (const mode_t mode : {0777, 0720, 0702}) {
+        ASSERT_EQ(chmod(ports.c_str(), mode), 0);
+        EXPECT_FALSE(PortsDirectory(ports).isTrusted());
+        EXPECT_TRUE(l.list().empty()) << std::oct << mode;
+    }
+    ASSERT_EQ(chmod(ports.c_str(), 0755), 0);  // others may read: fine
+    EXPECT_EQ(l.list(), (std::vector<std::string>{ports + "/sim0"}));
+    EXPECT_EQ(told, (std::vector<std::string>{"", "the ports directory " + ports + " is writable by other users (mode 0777)",
+                                              "the ports directory " + ports + " is writable by other users (mode 0720)",
+                                              "the ports directory " + ports + " is writable by other users (mode 0702)",
+                                              ""}));
+    // Nothing is registered in such a directory either.
+    ASSERT_EQ(chmod(ports.c_str(), 0777), 0);
+    try {
+        PortsDirectory(ports).ensure();
+        FAIL() << "a directory others may write into was accepted";
+    } catch (const std::system_error& e) {
+        EXPECT_NE(std::string(e.what()).find("is writable by other users (mode 0777)"), std::string::npos) << e.what();
+    }
 }
 
 TEST_F(PortListerTest, ALinkInPlaceOfThePortsDirectoryIsIgnored) {

@@ -8,22 +8,41 @@
 
 #include <cerrno>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace zuva::sim {
 
-PtyLine::PtyLine(std::size_t queueLimitBytes) : limit_(queueLimitBytes) {
-    int slave = -1;
-    char name[256];
+PtyLine::PtyLine(std::size_t queueLimitBytes, const std::string& preferredSlave) : limit_(queueLimitBytes) {
     termios raw{};
     cfmakeraw(&raw);
     cfsetspeed(&raw, B115200);
-    // A raw slave from the start: no echo of the PC's bytes back to the unit.
-    if (openpty(&master_, &slave, name, &raw, nullptr) != 0) {
-        throw std::system_error(errno, std::generic_category(), "openpty");
+    // The system hands out the lowest free pseudo-terminal: to get the preferred one
+    // back, the lower ones are held open until it comes (a bounded number of tries).
+    std::vector<std::pair<int, std::string>> opened;
+    std::size_t chosen = 0;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        int master = -1;
+        int slave = -1;
+        char name[256];
+        // A raw slave from the start: no echo of the PC's bytes back to the unit.
+        if (openpty(&master, &slave, name, &raw, nullptr) != 0) {
+            if (!opened.empty()) break;
+            throw std::system_error(errno, std::generic_category(), "openpty");
+        }
+        // The logger opens the slave itself; while nobody holds it the master sees a hang-up.
+        ::close(slave);
+        opened.emplace_back(master, name);
+        if (preferredSlave.empty() || preferredSlave == name) {
+            chosen = opened.size() - 1;
+            break;
+        }
     }
-    slavePath_ = name;
-    // The logger opens the slave itself; while nobody holds it the master sees a hang-up.
-    ::close(slave);
+    for (std::size_t i = 0; i < opened.size(); ++i) {
+        if (i != chosen) ::close(opened[i].first);
+    }
+    master_ = opened[chosen].first;
+    slavePath_ = opened[chosen].second;
     if (fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK) != 0 ||
         fcntl(master_, F_SETFD, FD_CLOEXEC) != 0) {
         const int error = errno;

@@ -20,7 +20,9 @@ public:
     using SentHook = std::function<void(const FrameBytes&)>;
 
     // Opens the pseudo-terminal with a raw line. Throws std::system_error.
-    explicit PtyLine(std::size_t queueLimitBytes);
+    // preferredSlave: when set, the line is put back on that pseudo-terminal if it is
+    // free (as a USB adapter plugged in again is the same device); otherwise any.
+    explicit PtyLine(std::size_t queueLimitBytes, const std::string& preferredSlave = {});
     ~PtyLine();
     PtyLine(const PtyLine&) = delete;
     PtyLine& operator=(const PtyLine&) = delete;

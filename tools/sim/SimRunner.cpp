@@ -1,7 +1,9 @@
 #include "tools/sim/SimRunner.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -55,6 +57,8 @@ int runSimulator(const SimOptions& options, std::FILE* out, std::FILE* err, vola
         const bool unplugs = options.unplugFor > 0;
         bool pulled = false;
         bool putBack = false;
+        std::string lastSlave;
+        int reserved = -1;  // a slave handle that keeps the unplugged line's number
         std::uint64_t sentBefore = 0;     // frames of lines pulled out already
         std::uint64_t droppedBefore = 0;
         std::uint64_t lostUnplugged = 0;  // frames the unit made while no line was there
@@ -83,13 +87,21 @@ int runSimulator(const SimOptions& options, std::FILE* out, std::FILE* err, vola
                 pulled = true;
                 sentBefore += line->sent();
                 droppedBefore += line->dropped();
+                lastSlave = line->slavePath();
+                // The pseudo-terminal's number stays taken while a slave handle is
+                // open, so that no other program gets it before the line comes back.
+                reserved = ::open(lastSlave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
                 registration.reset();
                 line.reset();
                 if (journal) journal->event(now, "unplug");
             }
             if (pulled && !putBack && now >= options.unplugAt + options.unplugFor) {
                 putBack = true;
-                line = std::make_unique<PtyLine>(kQueueLimit);
+                // Back on the same pseudo-terminal where it is free, as a USB adapter
+                // plugged in again is the same device.
+                if (reserved >= 0) ::close(reserved);
+                reserved = -1;
+                line = std::make_unique<PtyLine>(kQueueLimit, lastSlave);
                 registration = std::make_unique<PortRegistration>(options.portsDir, options.name, line->slavePath());
                 if (journal) journal->event(now, "replug");
             }
@@ -132,6 +144,7 @@ int runSimulator(const SimOptions& options, std::FILE* out, std::FILE* err, vola
             // Without a reader the master only reports its hang-up: just sleep then.
             ppoll(reader ? &p : nullptr, reader ? 1 : 0, &timeout, &unblocked);
         }
+        if (reserved >= 0) ::close(reserved);
         if (journal) journal->flush();
         const std::uint64_t sentTotal = sentBefore + (line ? line->sent() : 0);
         const std::uint64_t droppedTotal = droppedBefore + (line ? line->dropped() : 0) + lostUnplugged;
