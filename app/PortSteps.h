@@ -22,6 +22,14 @@ public:
     virtual void OpenPort() = 0;
     // Nothing when closed. Errors are thrown.
     virtual void ClosePort() = 0;
+    // The port the settings or the user named, kept while that port is away (so that
+    // shut-down stores it instead of "COM99"); "COM99" when none was ever named.
+    virtual std::string ConfiguredPort() const { return SelectedPort(); }
+    // Whether a port of that name is listed now; logs nothing. Errors are thrown.
+    virtual bool PortPresent(const std::string& name) {
+        (void)name;
+        return false;
+    }
 };
 
 }  // namespace zuva::app

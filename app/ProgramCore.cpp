@@ -88,6 +88,8 @@ ProgramLifecycle::Services ProgramCore::lifecycleServices(const Frontend& fronte
     services.sleep = [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); };
     services.raisePriority = raiseProcessPriority;
     services.reportError = frontend.reportError;
+    services.waitForStation = frontend.unattended;
+    services.afterOptionsCreated = frontend.afterOptionsCreated;
     services.outputDirectoryChosen = [this](const std::string& directory) { dataFile_.setOutputDirectory(directory); };
     return services;
 }

@@ -59,6 +59,12 @@ public:
         // expiry calls RetryTimerTimer. May be null: the loss is then logged and the
         // run waits for Stop.
         acquisition::RetryTimer* retryTimer = nullptr;
+        // Unattended (headless): a stored port or output directory missing at
+        // start-up is waited for (ProgramLifecycle::retryStation).
+        bool unattended = false;
+        // Runs after the Options dialog's creation, before the automatic Start (the
+        // headless options set the rotation and the remark here); may be empty.
+        std::function<void()> afterOptionsCreated{};
     };
 
     // settingsPath: the settings file to use ("zuva.ini" beside the program unless

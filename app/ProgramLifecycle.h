@@ -46,6 +46,14 @@ public:
         // The process's current directory for the output-directory default; empty:
         // asked of the system.
         std::string currentDirectory{};
+        // Unattended (headless): a stored port or output directory that is missing at
+        // start-up is waited for (retryStation) instead of being given up; the
+        // automatic Start or GPS request runs once both are there.
+        bool waitForStation = false;
+        // Runs after the Options dialog's creation, before the automatic Start.
+        std::function<void()> afterOptionsCreated{};
+        // Whether a directory exists now; empty: asked of the file system.
+        std::function<bool(const std::string&)> directoryExists{};
     };
 
     explicit ProgramLifecycle(Services services);
@@ -56,6 +64,21 @@ public:
     // check, the six settings, the Stop and the port's closing when a port is in
     // use, "Exit program". Never throws.
     void shutDown();
+
+    // Unattended start-up waits for its stored port or output directory.
+    bool waitingForStation() const { return waitingForPort_ || waitingForDirectory_; }
+    bool waitingForPort() const { return waitingForPort_; }
+    bool waitingForDirectory() const { return waitingForDirectory_; }
+    // One try, about once a second while waitingForStation(): a directory that has
+    // appeared is taken ("Output directory found: "), a port that is listed again is
+    // detected, opened and given its gain as at start-up; once both are there the
+    // rest of the start-up (automatic Start or GPS request) runs. Never throws.
+    void retryStation();
+    // The window's offer: when start-up found no port but the settings name one, wait
+    // for it as the unattended start-up does (retryStation then picks it up and runs
+    // the automatic Start or GPS request). Returns false when there is nothing to wait
+    // for (a port is in use, or none is named).
+    bool waitForConfiguredPort();
 
     // The gain list's change (ComboBox3Change) as the window's gain box runs it: the
     // selection is kept for shut-down; the control word applies it (sends the byte)
@@ -68,9 +91,16 @@ private:
     void report(const std::string& message);
     void readGain();
     void stopInstrument();
+    void finishStartUp();
+    bool directoryExists(const std::string& path) const;
 
     Services s_;
     int gainIndex_ = 0;
+    bool waitingForPort_ = false;
+    bool waitingForDirectory_ = false;
+    std::string awaitedPort_;
+    bool listFailing_ = false;
+    bool openFailing_ = false;
 };
 
 }  // namespace zuva::app

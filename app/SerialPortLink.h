@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "acquisition/PortIo.h"
@@ -10,6 +11,7 @@
 #include "recording/LogSink.h"
 #include "serial/Dispatcher.h"
 #include "serial/PortChooser.h"
+#include "serial/PortIdentity.h"
 #include "serial/PortSelection.h"
 #include "serial/TComPort.h"
 
@@ -36,10 +38,14 @@ public:
                        const std::function<void()>& applyGain) override;
     void OpenPort() override;
     void ClosePort() override { port_.ClosePort(); }
+    std::string ConfiguredPort() const override { return selection_.ConfiguredPort(); }
+    bool PortPresent(const std::string& name) override;
 
     std::string PortName() const override { return port_.Port(); }
     // Lists the ports present and looks for Port (exact); the hidden port list of
-    // the port selection is left as it was.
+    // the port selection is left as it was. A name that is listed but leads to
+    // another device than the one opened last (another pseudo-terminal, another
+    // adapter on the same ttyUSB number) counts as not there, said once.
     bool PortListed() override;
     void ReleasePort() override { port_.ClosePort(); }
     // OpenPort with the line settings held (115200 bit/s, as everywhere).
@@ -56,8 +62,13 @@ private:
         bool choose(serial::PortChoiceModel&) override { return false; }
     };
 
+    static serial::PortLister withRefusalLog(serial::PortLister lister, recording::LogSink& log);
+
+    recording::LogSink& log_;
     CancelChooser cancel_;
     serial::TComPort port_;
+    std::optional<serial::PortIdentity> opened_;
+    bool otherDeviceSaid_ = false;
     std::function<void()> applyGain_;
     std::function<void()> gpsButton_;
     serial::PortSelection selection_;

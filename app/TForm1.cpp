@@ -251,6 +251,38 @@ void TForm1::FormCreate() {
     const QSignalBlocker block(ComboBox3);
     ComboBox3->setCurrentIndex(core_->lifecycle().gainIndex());
     button3->setText(qs(core_->acquisition().controlWord().calibrationCaption()));
+    offerPortWait();
+}
+
+void TForm1::offerPortWait() {
+    const std::string configured = core_->port().ConfiguredPort();
+    if (core_->port().SelectedPort() != acquisition::kNoPort || configured == acquisition::kNoPort ||
+        configured.empty()) {
+        return;
+    }
+    // Start-up went on without the stored port, as specified; the status bar offers to
+    // wait for it, looking once a second, and to carry on with the start-up once it is there.
+    waitButton_ = new QPushButton(qs("Wait for " + configured), statusBar());
+    waitButton_->setObjectName("waitForPort");
+    waitButton_->setFlat(true);
+    statusBar()->addPermanentWidget(waitButton_);
+    stationTimer_ = new QTimer(this);
+    stationTimer_->setInterval(1000);
+    connect(stationTimer_, &QTimer::timeout, this, [this] {
+        guarded([this] { core_->lifecycle().retryStation(); });
+        if (core_->lifecycle().waitingForStation()) return;
+        stationTimer_->stop();
+        if (waitButton_) waitButton_->deleteLater();
+    });
+    connect(waitButton_, &QPushButton::clicked, this, [this, configured] {
+        if (!core_->lifecycle().waitForConfiguredPort()) {
+            waitButton_->deleteLater();
+            return;
+        }
+        waitButton_->setText(qs("Waiting for " + configured));
+        waitButton_->setEnabled(false);
+        stationTimer_->start();
+    });
 }
 
 void TForm1::guarded(const std::function<void()>& action) { settings::ErrorBox::guard(this, action); }
@@ -342,6 +374,7 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (stationTimer_) stationTimer_->stop();
     if (!closed_) {
         closed_ = true;
         stopLoading();

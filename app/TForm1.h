@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QPushButton>
+#include <QTimer>
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -103,6 +105,9 @@ public:
     display::LiveCharts& charts() { return *charts_; }
     display::FileViewerPlot& viewer() { return *viewer_; }
     display::StatusBarPanels& panels() { return *panels_; }
+    // The status bar's offer to wait for the stored port that was missing at
+    // start-up ("Wait for <port>"); null when there is none.
+    QPushButton* waitForPortButton() const { return waitButton_; }
 
     // Controls, named as the handlers know them.
     QGroupBox* GroupBox2 = nullptr;     // " Gain "
@@ -149,6 +154,7 @@ private:
     void logLater(const std::string& message);
     void stopLoading();
     QString chooseDataFile();
+    void offerPortWait();
 
     QWidget* client_ = nullptr;
     display::FileViewerPlot* viewer_ = nullptr;  // child of the client area
@@ -166,6 +172,8 @@ private:
     settings::TOptions* options_ = nullptr;
     settings::TRemarks* remarks_ = nullptr;
     settings::Tconfirm* confirm_ = nullptr;
+    QPointer<QPushButton> waitButton_;
+    QTimer* stationTimer_ = nullptr;
     bool viewerShown_ = false;
     bool closed_ = false;
     std::atomic<bool> loading_{false};

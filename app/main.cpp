@@ -1,18 +1,24 @@
 // zuva-logger: the data logger for the ZUVA-7k magnetometer.
 //
-//   zuva-logger [--headless] [--config PATH]
+//   zuva-logger [--headless [--every-hour] [--remarks TEXT]] [--config PATH]
 //
 // Without --headless the program opens its main window; closing it (or SIGINT and
 // SIGTERM, which close it as File / Exit does) runs the shut-down sequence.
 //
 // Headless, the program records without windows: it runs the start-up sequence
 // (automatic Start or GPS request as the settings say), prints one line per
-// completed second and runs the shut-down sequence on SIGINT or SIGTERM.
+// completed second and runs the shut-down sequence on SIGINT or SIGTERM. It is made to
+// run unattended as a systemd service: it waits for a stored port or output directory
+// that is missing at start-up, copies every event-log line to standard error (the
+// journal), notifies the service manager (READY, STATUS, WATCHDOG) and watches the
+// disk space and the clocks, and writes a daily report at each UTC midnight.
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,13 +36,23 @@
 #include "app/QtRetryTimer.h"
 #include "app/SignalPipe.h"
 #include "app/TForm1.h"
+#include "products/DailyReportBuilder.h"
+#include "recording/JournalMirror.h"
+#include "recording/SecondRecordEncoder.h"
+#include "service/ClockOffsetWatch.h"
+#include "service/DiskSpaceWatch.h"
+#include "service/ServiceHeartbeat.h"
+#include "service/ServiceNotifier.h"
+#include "service/WatchdogGate.h"
 
 namespace {
 
 void usage(std::FILE* to) {
     std::fputs(
-        "usage: zuva-logger [--headless] [--config PATH]\n"
+        "usage: zuva-logger [--headless [--every-hour] [--remarks TEXT]] [--config PATH]\n"
         "  --headless     record without windows; SIGINT or SIGTERM ends the program\n"
+        "  --every-hour   headless: begin a new data file every hour (default: every midnight)\n"
+        "  --remarks TEXT headless: the remark written into every new data file header\n"
         "  --config PATH  the settings file (default: zuva.ini beside the program)\n"
         "  --screenshot FILE [--seconds N]\n"
         "                 with the window: save a picture of it to FILE (PNG) after N\n"
@@ -44,7 +60,35 @@ void usage(std::FILE* to) {
         to);
 }
 
-int runHeadless(int argc, char** argv, const std::optional<std::string>& config) {
+// What the headless recorder is given on the command line beyond the settings file.
+struct HeadlessOptions {
+    bool everyHour = false;
+    std::optional<std::string> remarks;
+};
+
+// The last completed second, for the service status.
+class LastSecond final : public zuva::acquisition::SecondListener {
+public:
+    explicit LastSecond(zuva::service::WatchdogGate& gate) : gate_(gate) {}
+    void secondCompleted(const zuva::acquisition::CompletedSecond& s) override {
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", s.date.year, s.date.month, s.date.day,
+                      s.time.hour, s.time.minute, s.time.second);
+        text_ = text;
+        gate_.secondArrived(zuva::service::WatchdogGate::Clock::now());
+    }
+    const std::string& text() const { return text_; }
+
+private:
+    zuva::service::WatchdogGate& gate_;
+    std::string text_;
+};
+
+double utcNowSeconds() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+int runHeadless(int argc, char** argv, const std::optional<std::string>& config, const HeadlessOptions& options) {
     QCoreApplication application(argc, argv);
     zuva::app::QtDispatcher dispatcher;
     zuva::app::QtNoResponseTimer timer;
@@ -60,29 +104,112 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config)
             if (status) status->setPanelText(panel, text);
         }
         void setBacklog(std::size_t seconds) override {
+            if (seconds > 0 && backlog == 0 && onBacklogStarted) onBacklogStarted();
+            backlog = seconds;
             if (status) status->setBacklog(seconds);
         }
+        std::size_t backlog = 0;
+        std::function<void()> onBacklogStarted;
     } panels;
 
     zuva::app::QtRetryTimer retryTimer;
     zuva::app::ProgramCore::Frontend frontend{dispatcher, timer, charts, panels, charts};
     frontend.reportError = reportError;
     frontend.retryTimer = &retryTimer;
+    frontend.unattended = true;
+    zuva::app::ProgramCore* corePointer = nullptr;
+    frontend.afterOptionsCreated = [&corePointer, &options] {
+        if (options.everyHour) corePointer->options().RadioButton2Click();
+        if (options.remarks) corePointer->remarks().set(*options.remarks);
+    };
     zuva::app::ProgramCore core(frontend, zuva::settings::SettingsFile::choosePath(config));
+    corePointer = &core;
     zuva::app::HeadlessStatus status(std::cout, core.dataFile());
     panels.status = &status;
     timer.setOnTimeout([&core] { core.Timer5Timer(); });
     retryTimer.setOnTimeout([&core] { core.RetryTimerTimer(); });
 
+    // Every event-log line also goes to standard error, for the journal.
+    zuva::recording::JournalMirror journal(stderr);
+    core.eventLog().setMirror([&journal](const std::string& message, const std::string& line,
+                                         zuva::recording::EventLog::Delivery delivery) {
+        journal.write(message, line, delivery);
+    });
+
+    // The station's health: disk space, clock offset and the daily report.
+    zuva::service::DiskSpaceWatch disk(
+        core.eventLog(), zuva::service::DiskSpaceWatch::statvfsFreeBytes,
+        [&core] { return core.dataFile().outputDirectory(); }, zuva::recording::SecondRecordEncoder::recordSize(64));
+    zuva::service::ClockOffsetWatch clockOffset(core.eventLog(), utcNowSeconds);
+    zuva::products::DailyReportBuilder report(
+        core.eventLog(), {[&core] { return core.acquisition().counters(); }, [&disk] { return disk.daysLeft(); },
+                          [&core] { return core.dataFile().outputDirectory(); }});
+    clockOffset.setOnMeasured([&report](double offset) { report.clockOffset(offset); });
+    panels.onBacklogStarted = [&report] { report.backlogStarted(); };
+    const auto portLost = core.port().port().OnDeviceLost;
+    core.port().port().OnDeviceLost = [&report, portLost](zuva::serial::TComPort& port, int code) {
+        report.portLost();
+        if (portLost) portLost(port, code);
+    };
+    zuva::service::WatchdogGate gate;
+    LastSecond lastSecond(gate);
+    core.seconds().add(report, "daily report");
+    core.seconds().add(clockOffset, "clock offset watch");
+    core.seconds().add(disk, "disk space watch");
+    core.seconds().add(lastSecond, "service status");
+
+    // The service manager: READY once started, then from the main loop about once a
+    // second the STATUS line and the watchdog.
+    zuva::service::ServiceNotifier notifier;
+    zuva::service::ServiceHeartbeat heartbeat(notifier, gate);
+    const auto stationState = [&] {
+        zuva::service::StationState state;
+        state.waitingForPort = core.lifecycle().waitingForPort();
+        state.waitingForDirectory = core.lifecycle().waitingForDirectory();
+        state.portLost = core.reconnect().Waiting();
+        state.running = core.acquisition().DataMode();
+        state.port = core.port().ConfiguredPort();
+        state.directory = core.outputDirectory().settingText();
+        state.lastSecond = lastSecond.text();
+        state.backlogSeconds = panels.backlog;
+        return state;
+    };
+    QTimer stationTimer;
+    auto tickEvery = std::chrono::milliseconds(1000);
+    if (notifier.watchdogInterval().count() > 0) {
+        const auto half = std::chrono::duration_cast<std::chrono::milliseconds>(notifier.watchdogInterval()) / 2;
+        if (half < tickEvery) tickEvery = std::max(half, std::chrono::milliseconds(50));
+    }
+    stationTimer.setInterval(static_cast<int>(tickEvery.count()));
+    int sinceRetry = 0;
+    const int ticksPerRetry = static_cast<int>(std::max<long long>(1, 1000 / tickEvery.count()));
+    QObject::connect(&stationTimer, &QTimer::timeout, [&] {
+        if (core.lifecycle().waitingForStation() && ++sinceRetry >= ticksPerRetry) {
+            sinceRetry = 0;
+            core.lifecycle().retryStation();
+        }
+        heartbeat.tick(stationState(), zuva::service::WatchdogGate::Clock::now());
+    });
+
     bool closing = false;
     zuva::app::SignalPipe signalPipe([&](int) {
         if (closing) return;
         closing = true;
+        stationTimer.stop();
+        notifier.stopping();
         core.shutDown();
         QCoreApplication::exit(0);
     });
 
     core.startUp();
+    // At the rate the settings chose; a missing output directory is checked once it
+    // is there (with the first second).
+    disk.setRecordBytes(zuva::recording::SecondRecordEncoder::recordSize(
+        std::size_t{1} << std::clamp(core.options().samplingRateIndex(), 0, 8)));
+    if (!core.lifecycle().waitingForDirectory()) disk.check();
+    notifier.ready();
+    heartbeat.tick(stationState(), zuva::service::WatchdogGate::Clock::now());
+    stationTimer.start();
     return QCoreApplication::exec();
 }
 
@@ -128,6 +255,7 @@ int runWindow(int argc, char** argv, const std::optional<std::string>& config, c
 
 int main(int argc, char** argv) {
     bool headless = false;
+    HeadlessOptions headlessOptions;
     std::optional<std::string> config;
     std::string screenshot;
     int seconds = 5;
@@ -135,6 +263,10 @@ int main(int argc, char** argv) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--headless") == 0) {
             headless = true;
+        } else if (std::strcmp(arg, "--every-hour") == 0) {
+            headlessOptions.everyHour = true;
+        } else if (std::strcmp(arg, "--remarks") == 0 && i + 1 < argc) {
+            headlessOptions.remarks = argv[++i];
         } else if (std::strcmp(arg, "--config") == 0 && i + 1 < argc) {
             config = argv[++i];
         } else if (std::strncmp(arg, "--config=", 9) == 0) {
@@ -153,6 +285,12 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if (!headless && (headlessOptions.everyHour || headlessOptions.remarks)) {
+        std::fputs("zuva-logger: --every-hour and --remarks go with --headless; the window has them in its "
+                   "Options and Remarks dialogs\n",
+                   stderr);
+        return 2;
+    }
     try {
         if (!headless) {
             if (!displayAvailable()) {
@@ -163,7 +301,7 @@ int main(int argc, char** argv) {
             }
             return runWindow(argc, argv, config, screenshot, seconds);
         }
-        return runHeadless(argc, argv, config);
+        return runHeadless(argc, argv, config, headlessOptions);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zuva-logger: %s\n", e.what());
         return 1;

@@ -30,6 +30,7 @@ bool PortSelection::lookup() {
 void PortSelection::DetectComPort(const std::string& storedComPort, const std::function<void()>& afterLookup) {
     port_.SetBaudRate(TBaudRate::br115200);
     selectedPort_ = storedComPort;
+    configuredPort_ = storedComPort.empty() ? std::string(kNoPortName) : storedComPort;
     if (!lookup()) {
         log_.addlogfile("Error: ComPort not available!");
         selectedPort_ = kNoPortName;
@@ -61,6 +62,7 @@ void PortSelection::N24Click() {
     port_.SetPort(portList_[static_cast<std::size_t>(portListIndex_)]);
     log_.addlogfile("Set ComPort: " + port_.Port());
     selectedPort_ = port_.Port();
+    configuredPort_ = selectedPort_;
     port_.OpenPort();
     if (gpsButton_) gpsButton_();
 }

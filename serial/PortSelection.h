@@ -42,6 +42,9 @@ public:
     void ShowPortDialog();
 
     const std::string& SelectedPort() const { return selectedPort_; }
+    // The name the settings gave at start-up or the user last chose and found; it
+    // stays while the port is away, so that a missing device never costs the setting.
+    const std::string& ConfiguredPort() const { return configuredPort_; }
     // The hidden port list (ComboBox2) and the index of the last lookup's result.
     const std::vector<std::string>& PortList() const { return portList_; }
     int PortListIndex() const { return portListIndex_; }
@@ -56,6 +59,7 @@ private:
     std::function<void()> gainListChange_;
     std::function<void()> gpsButton_;
     std::string selectedPort_;
+    std::string configuredPort_ = kNoPortName;
     std::vector<std::string> portList_;
     int portListIndex_ = -1;
 };

@@ -20,7 +20,18 @@ void OutputDirectoryModel::FormCreate(const SettingsFile& file) {
 }
 
 void OutputDirectoryModel::FormCreate(const SettingsFile& file, const std::string& currentDirectory) {
-    field_ = OutputDirectorySetting::read(file.readConfig(OutputDirectorySetting::kKey, ""), currentDirectory);
+    stored_ = file.readConfig(OutputDirectorySetting::kKey, "");
+    field_ = OutputDirectorySetting::read(stored_, currentDirectory);
+    standIn_ = !stored_.empty() && field_ != stored_;
+    std::error_code ec;
+    showDirectory(std::filesystem::is_directory(field_, ec) ? field_ : std::string("/"));
+    notify();
+}
+
+void OutputDirectoryModel::adoptStored() {
+    if (!standIn_) return;
+    standIn_ = false;
+    field_ = stored_;
     std::error_code ec;
     showDirectory(std::filesystem::is_directory(field_, ec) ? field_ : std::string("/"));
     notify();
@@ -28,6 +39,7 @@ void OutputDirectoryModel::FormCreate(const SettingsFile& file, const std::strin
 
 bool OutputDirectoryModel::DirectoryListBox1Click(std::size_t row) {
     if (row >= rows_.size()) return false;
+    standIn_ = false;
     selected_ = row;
     DirectoryListBox1Change();
     return true;
@@ -42,6 +54,7 @@ bool OutputDirectoryModel::openRow(std::size_t row) {
         notify();
         return false;
     }
+    standIn_ = false;
     showDirectory(path);
     DirectoryListBox1Change();
     return true;

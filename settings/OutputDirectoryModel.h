@@ -45,6 +45,15 @@ public:
     void show();
 
     const std::string& fieldText() const noexcept { return field_; }
+    // What shut-down stores: the field, except while it holds the current directory
+    // only because the stored directory was missing at creation; then the stored text,
+    // so that an unmounted disk never costs the setting.
+    const std::string& settingText() const noexcept { return standIn_ ? stored_ : field_; }
+    // The stored directory that was missing at creation, while the field stands in
+    // for it; empty otherwise.
+    std::string missingStored() const { return standIn_ ? stored_ : std::string(); }
+    // The stored directory has appeared: it becomes the field.
+    void adoptStored();
     const std::vector<DirectoryListing::Row>& rows() const noexcept { return rows_; }
     std::optional<std::size_t> selectedRow() const noexcept { return selected_; }
     const std::string& listDirectory() const noexcept { return listDirectory_; }
@@ -58,6 +67,8 @@ private:
     recording::LogSink& log_;
     std::function<void()> changed_;
     std::string field_;
+    std::string stored_;
+    bool standIn_ = false;
     std::string listDirectory_ = "/";
     std::vector<DirectoryListing::Row> rows_;
     std::optional<std::size_t> selected_;

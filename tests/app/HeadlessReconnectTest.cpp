@@ -107,7 +107,12 @@ TEST(HeadlessReconnect, APortPulledOutAndPutBackIsReopenedAndTheRecordsGoOnByteF
     ASSERT_EQ(logger.wait(10s), 0) << readFile(dir / "logger.err");
     sim.signal(SIGTERM);
     EXPECT_EQ(sim.wait(5s), 0);
-    EXPECT_EQ(readFile(dir / "logger.err"), "");
+    // Standard error (the journal) holds every event-log message with its severity.
+    std::vector<std::string> journalCopy;
+    for (const auto& m : logMessages(dir / "zuva.log")) {
+        journalCopy.push_back((m.rfind("Error", 0) == 0 ? "<3>" : m.rfind("Warning", 0) == 0 ? "<4>" : "<6>") + m);
+    }
+    EXPECT_EQ(readLines(dir / "logger.err"), journalCopy);
 
     const Journal journal = readJournal(journalPath);
     ASSERT_GT(journal.unpluggedAt, 0.0);
@@ -120,8 +125,16 @@ TEST(HeadlessReconnect, APortPulledOutAndPutBackIsReopenedAndTheRecordsGoOnByteF
     const double stoppedAt = journal.received.back().first;
 
     // The event log: the loss once, the return with its gap, the corrected end of the
-    // broken second, and nothing else out of the ordinary.
-    const std::vector<std::string> log = logMessages(dir / "zuva.log");
+    // broken second, and nothing else out of the ordinary. The simulated instrument's
+    // clock runs at twice the PC's speed, so the clock watch reports the offset moving
+    // (and may take the gap for a step of the instrument's clock); those lines are left
+    // out here.
+    std::vector<std::string> log;
+    for (const auto& m : logMessages(dir / "zuva.log")) {
+        if (m.rfind("Warning: clock offset moved: ", 0) != 0 && m.rfind("Warning: instrument clock stepped", 0) != 0) {
+            log.push_back(m);
+        }
+    }
     const auto lost = std::find(log.begin(), log.end(), "ComPort lost: " + port + " (system error 5); reconnecting");
     ASSERT_NE(lost, log.end()) << readFile(dir / "zuva.log");
     ASSERT_LT(lost + 1, log.end());

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -294,7 +295,17 @@ TEST(HeadlessRecorderArguments, SigintWithoutPortWritesTheSixKeysAndEndsTheLog) 
     const fs::path ini = dir / "settings" / "zuva.ini";
     const Interrupted run = interruptWithoutPort(dir, {"--headless"}, {}, SIGINT, ini);
     ASSERT_EQ(run.exitCode, 0) << run.errors;
-    EXPECT_EQ(run.log, kLogWithoutPort);
+    // Headless, the start also says how many days of recording the disk holds.
+    ASSERT_EQ(run.log.size(), kLogWithoutPort.size() + 1) << readFile(dir / "zuva.log");
+    EXPECT_TRUE(std::regex_match(run.log[2], std::regex("Disk space: \\d+\\.\\d days of recording left in " +
+                                                         dir.string())))
+        << run.log[2];
+    std::vector<std::string> withoutDisk = run.log;
+    withoutDisk.erase(withoutDisk.begin() + 2);
+    EXPECT_EQ(withoutDisk, kLogWithoutPort);
+    // Every line also went to standard error, with its severity, for the journal.
+    EXPECT_EQ(run.errors, "<6>Program is starting up.\n<3>Error: ComPort not available!\n<6>" + run.log[2] +
+                              "\n<3>Error:  Comport!\n<6>Exit program\n");
     EXPECT_EQ(run.settings, "[Config]\nsensitivity=2.393E-5\nSamplingRate=6\nOutputDirectory=" + dir.string() +
                                 "\nComPort=COM99\nGain=0\nStart=Not\n");
     EXPECT_EQ(readFile(dir / "logger.out"), "");

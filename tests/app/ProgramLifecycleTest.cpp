@@ -56,11 +56,15 @@ std::string readFile(const fs::path& path) {
 // data file, the settings file in a temporary directory.
 class Program {
 public:
-    explicit Program(const fs::path& settingsPath, const std::string& currentDirectory)
+    // unattended: as the headless recorder runs it, waiting for a missing port or
+    // output directory.
+    explicit Program(const fs::path& settingsPath, const std::string& currentDirectory, bool unattended = false)
         : settings(settingsPath.string()), steps(log, journal) {
         port.journal = &journal;
         steps.ports = {"/dev/ttyS0", kPort};
-        lifecycle = std::make_unique<ProgramLifecycle>(services(currentDirectory));
+        auto s = services(currentDirectory);
+        s.waitForStation = unattended;
+        lifecycle = std::make_unique<ProgramLifecycle>(s);
     }
 
     std::vector<std::string> errors;
@@ -255,7 +259,8 @@ TEST_F(ProgramLifecycleTest, AbsentStoredPortMeansNoStartNoGpsAndNoStopAtShutDow
     EXPECT_FALSE(p->acquisition.DataMode());
     p->lifecycle->shutDown();
     const std::string file = readFile(iniPath());
-    EXPECT_NE(file.find("\nComPort=COM99\n"), std::string::npos) << file;
+    // A port that is away keeps its setting: the next start looks for it again.
+    EXPECT_NE(file.find("\nComPort=/dev/ttyGONE\n"), std::string::npos) << file;
     EXPECT_NE(file.find("\nGain=2\n"), std::string::npos) << file;  // the selection is kept
     EXPECT_TRUE(p->port.sent.empty());
 }
@@ -272,7 +277,8 @@ TEST_F(ProgramLifecycleTest, PortUnpluggedDuringTheRunSkipsStopAndClose) {
 
     EXPECT_EQ(p->log.lines, (Lines{"Error:  Comport!", "Exit program"}));
     EXPECT_EQ(p->journal.calls, (Lines{"sleep 200", "sleep 200"}));
-    EXPECT_NE(readFile(iniPath()).find("\nComPort=COM99\n"), std::string::npos);
+    // The unplugged port keeps its setting.
+    EXPECT_NE(readFile(iniPath()).find(std::string("\nComPort=") + kPort + "\n"), std::string::npos);
 }
 
 TEST_F(ProgramLifecycleTest, UnreadablePortListAtShutDownStillWritesStopsAndCloses) {
@@ -343,6 +349,109 @@ TEST_F(ProgramLifecycleTest, GainChangedInTheRunIsWhatShutDownStores) {
     EXPECT_EQ(p->port.sent.back(), 0x97);
     p->lifecycle->shutDown();
     EXPECT_NE(readFile(iniPath()).find("\nGain=3\n"), std::string::npos);
+}
+
+// Unattended, a stored port that is not there yet is waited for; when it appears the
+// rest of the start-up runs exactly as if it had been there from the start.
+TEST_F(ProgramLifecycleTest, UnattendedStartWaitsForItsPortThenStartsAsIfItHadBeenThere) {
+    writeIni(ini(kPort, "1", "8", "Yes"));
+    auto reference = makeProgram();
+    reference->lifecycle->startUp();
+
+    Program p(iniPath(), cwd(), true);
+    p.steps.ports = {"/dev/ttyS0"};
+    p.lifecycle->startUp();
+    EXPECT_EQ(p.log.lines, (Lines{"Program is starting up.", "Error: ComPort not available!",
+                                  std::string("Waiting for ComPort: ") + kPort + " (looked for again every second)"}));
+    EXPECT_TRUE(p.lifecycle->waitingForPort());
+    EXPECT_FALSE(p.lifecycle->waitingForDirectory());
+    p.lifecycle->retryStation();
+    p.lifecycle->retryStation();
+    EXPECT_EQ(p.log.lines.size(), 3u);  // the wait is said once
+    EXPECT_TRUE(p.port.sent.empty());
+    EXPECT_FALSE(p.acquisition.DataMode());
+
+    p.steps.ports = {"/dev/ttyS0", kPort};
+    p.log.clear();
+    p.lifecycle->retryStation();
+    EXPECT_FALSE(p.lifecycle->waitingForStation());
+    const Lines expected(reference->log.lines.begin() + 1, reference->log.lines.end());
+    EXPECT_EQ(p.log.lines, expected);
+    EXPECT_EQ(p.port.sent, reference->port.sent);
+    EXPECT_EQ(p.port.sent, (Bytes{0x05, 0x85}));
+    EXPECT_TRUE(p.acquisition.DataMode());
+    EXPECT_EQ(p.run.RecordSize(), reference->run.RecordSize());
+    p.lifecycle->retryStation();  // nothing more to do
+    EXPECT_EQ(p.log.lines, expected);
+}
+
+TEST_F(ProgramLifecycleTest, ShutDownWhileWaitingForThePortKeepsItsNameAndContactsNothing) {
+    writeIni(ini(kPort, "2", "6", "Not"));
+    Program p(iniPath(), cwd(), true);
+    p.steps.ports = {};
+    p.lifecycle->startUp();
+    p.log.clear();
+    p.journal.calls.clear();
+    p.lifecycle->shutDown();
+    EXPECT_FALSE(p.lifecycle->waitingForStation());
+    EXPECT_EQ(p.log.lines, (Lines{"Error:  Comport!", "Exit program"}));
+    EXPECT_EQ(p.journal.calls, (Lines{"sleep 200", "sleep 200"}));
+    EXPECT_TRUE(p.port.sent.empty());
+    EXPECT_EQ(readFile(iniPath()), std::string("[Config]\nComPort=") + kPort +
+                                       "\nGain=2\nsensitivity=2.393E-5\nSamplingRate=6\nStart=Not\nOutputDirectory=" +
+                                       cwd() + "\n");
+    // A port of the list failing meanwhile is no reason to wait on after shut-down.
+    p.steps.ports = {kPort};
+    p.lifecycle->retryStation();
+    EXPECT_EQ(p.log.lines.size(), 2u);
+}
+
+TEST_F(ProgramLifecycleTest, UnattendedStartWaitsForAMissingOutputDirectoryAndNeverUsesTheCurrentOne) {
+    const fs::path data = dir.path / "disk" / "data";
+    writeIni(ini(kPort, "0", "6", "Yes") + "OutputDirectory=" + data.string() + "\n");
+    Program p(iniPath(), cwd(), true);
+    p.lifecycle->startUp();
+    EXPECT_EQ(p.log.lines, (Lines{"Program is starting up.", std::string("ComPort detected: ") + kPort,
+                                  "Amplification: 1", "Output directory not found: " + data.string() + "; waiting for it"}));
+    EXPECT_TRUE(p.lifecycle->waitingForDirectory());
+    EXPECT_EQ(p.outputDirectoryInForce, data.string());  // never the current directory
+    EXPECT_FALSE(p.acquisition.DataMode());               // no recording before the disk is there
+    p.lifecycle->retryStation();
+    EXPECT_EQ(p.log.lines.size(), 4u);
+
+    fs::create_directories(data);
+    p.log.clear();
+    p.lifecycle->retryStation();
+    EXPECT_EQ(p.log.lines, (Lines{"Output directory found: " + data.string(), "Sampling rate: 64", "Config1= 10000100"}));
+    EXPECT_TRUE(p.acquisition.DataMode());
+    EXPECT_EQ(p.outputDirectory.fieldText(), data.string());
+
+    p.lifecycle->shutDown();
+    EXPECT_NE(readFile(iniPath()).find("\nOutputDirectory=" + data.string() + "\n"), std::string::npos);
+}
+
+TEST_F(ProgramLifecycleTest, AMissingOutputDirectoryIsSaidAndKeptInTheSettingsWithTheWindow) {
+    const fs::path data = dir.path / "unmounted";
+    writeIni(ini("COM99", "0", "6", "Not") + "OutputDirectory=" + data.string() + "\n");
+    auto p = makeProgram();
+    p->lifecycle->startUp();
+    EXPECT_EQ(p->log.lines, (Lines{"Program is starting up.", "Error: ComPort not available!",
+                                   "Output directory not found: " + data.string() + "; data files go to " + cwd() +
+                                       " until another is chosen"}));
+    EXPECT_EQ(p->outputDirectoryInForce, cwd());
+    EXPECT_FALSE(p->lifecycle->waitingForStation());
+    p->lifecycle->shutDown();
+    EXPECT_NE(readFile(iniPath()).find("\nOutputDirectory=" + data.string() + "\n"), std::string::npos)
+        << readFile(iniPath());
+
+    // A directory the user chooses replaces it.
+    auto q = makeProgram();
+    q->lifecycle->startUp();
+    ASSERT_TRUE(q->outputDirectory.DirectoryListBox1Click(0));
+    q->lifecycle->shutDown();
+    EXPECT_NE(readFile(iniPath()).find("\nOutputDirectory=" + q->outputDirectory.fieldText() + "\n"),
+              std::string::npos);
+    EXPECT_NE(q->outputDirectory.fieldText(), data.string());
 }
 
 }  // namespace

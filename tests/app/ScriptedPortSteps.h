@@ -20,6 +20,7 @@ public:
     void DetectComPort(const std::string& stored, const std::function<void()>& afterLookup,
                        const std::function<void()>& applyGain) override {
         selected = stored;
+        configured = stored;
         if (!present(stored)) {
             log_.addlogfile("Error: ComPort not available!");
             selected = acquisition::kNoPort;
@@ -40,6 +41,11 @@ public:
         }
     }
     std::string SelectedPort() const override { return selected; }
+    std::string ConfiguredPort() const override { return configured.empty() ? selected : configured; }
+    bool PortPresent(const std::string& name) override {
+        if (listFails) throw std::runtime_error("Registry error (system error code: 2)");
+        return present(name);
+    }
     void OpenPort() override {
         if (open) return;
         open = true;
@@ -53,6 +59,7 @@ public:
 
     std::vector<std::string> ports;
     std::string selected;
+    std::string configured;
     bool open = false;
     bool listFails = false;
 

@@ -89,6 +89,40 @@ protected:
     OutputDirectoryModel model{log};
 };
 
+// A stored directory that is missing (a disk not mounted) stands in the field as the
+// current directory but stays what shut-down stores, until it appears or the user
+// chooses another.
+TEST_F(OutputDirectoryModelTest, AMissingStoredDirectoryIsKeptAsTheSettingUntilReplaced) {
+    const std::string missing = dir.file("disk");
+    writeFile(file.path(), "[Config]\nOutputDirectory=" + missing + "\n");
+    model.FormCreate(file, logs);
+    EXPECT_EQ(model.fieldText(), logs);
+    EXPECT_EQ(model.settingText(), missing);
+    EXPECT_EQ(model.missingStored(), missing);
+
+    fs::create_directory(missing);
+    model.adoptStored();
+    EXPECT_EQ(model.fieldText(), missing);
+    EXPECT_EQ(model.settingText(), missing);
+    EXPECT_EQ(model.missingStored(), "");
+
+    fs::remove(missing);
+    model.FormCreate(file, logs);
+    ASSERT_TRUE(model.DirectoryListBox1Click(rowOf(logs + "/data")));
+    EXPECT_EQ(model.settingText(), logs + "/data");
+    EXPECT_EQ(model.missingStored(), "");
+    model.adoptStored();  // nothing waits any more
+    EXPECT_EQ(model.fieldText(), logs + "/data");
+
+    // An existing or no stored directory: the field is the setting.
+    writeFile(file.path(), "[Config]\nOutputDirectory=" + logs + "\n");
+    model.FormCreate(file, "/somewhere/current");
+    EXPECT_EQ(model.settingText(), logs);
+    model.FormCreate(SettingsFile(dir.file("none.ini")), "/somewhere/current");
+    EXPECT_EQ(model.settingText(), "/somewhere/current");
+    EXPECT_TRUE(log.lines.empty());
+}
+
 TEST_F(OutputDirectoryModelTest, CreationTakesAnExistingStoredDirectoryOrTheCurrentOne) {
     model.FormCreate(file, "/somewhere/current");
     EXPECT_EQ(model.fieldText(), "/somewhere/current");

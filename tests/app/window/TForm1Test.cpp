@@ -186,14 +186,16 @@ private slots:
         answerTheStartUpGpsRequest();
         QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
         QVERIFY(form->core().acquisition().DataMode());
-        // Pull the line out: both ends closed, the name gone; then a new line under it.
+        // Pull the line out: both ends closed, the name gone; then the same line back
+        // under it (a port that comes back as another device is not reopened).
         const fs::path link = dir / "zuva-ports" / "win";
+        const std::string device = ::ttyname(slave);
         ::close(master);
         ::close(slave);
         fs::remove(link);
         QTRY_VERIFY(lastLogLinesContain("ComPort lost: " + link.string() + " (system error 5); reconnecting") ||
                     lastLogLinesContain("ComPort lost: " + link.string() + " (system error 32); reconnecting"));
-        QCOMPARE(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+        QVERIFY(openPtyAgain(device));
         ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
         fs::create_symlink(::ttyname(slave), link);
         QTRY_VERIFY_WITH_TIMEOUT(lastLogLineEnd().startsWith(": ComPort reconnected: " + QString::fromStdString(link.string())), 10000);
@@ -201,6 +203,42 @@ private slots:
         QVERIFY(!form->SpeedButton2->isEnabled());
         QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
         QVERIFY(!form->core().acquisition().DataMode());
+    }
+
+    // The stored port is missing at start-up: the window goes on without it as
+    // specified, and its status bar offers to wait; taken up, the port is picked up
+    // when it appears and the start-up's GPS request follows.
+    void aMissingPortCanBeWaitedForFromTheStatusBar() {
+        form.reset();
+        std::vector<unsigned char> before;  // what the window of init() sent
+        readMaster(before);
+        const std::string later = (dir / "zuva-ports" / "later").string();
+        std::ofstream(dir / "zuva.ini") << "[Config]\nComPort=" << later
+                                        << "\nGain=2\nSamplingRate=6\nStart=Not\nOutputDirectory=" << dir.string()
+                                        << "\n";
+        form = std::make_unique<TForm1>((dir / "zuva.ini").string());
+        form->show();
+        form->FormCreate();
+        QVERIFY(lastLogLinesContain("Error: ComPort not available!"));
+        QPushButton* wait = form->waitForPortButton();
+        QVERIFY(wait != nullptr);
+        QCOMPARE(wait->text(), QString::fromStdString("Wait for " + later));
+        QTest::mouseClick(wait, Qt::LeftButton);
+        QCOMPARE(wait->text(), QString::fromStdString("Waiting for " + later));
+        QVERIFY(lastLogLineEnd() == QString::fromStdString(": Waiting for ComPort: " + later +
+                                                           " (looked for again every second)"));
+        fs::create_symlink(::ttyname(slave), later);
+        QTRY_VERIFY_WITH_TIMEOUT(form->waitForPortButton() == nullptr, 10000);
+        QVERIFY(lastLogLinesContain("ComPort detected: " + later));
+        QVERIFY(lastLogLinesContain("Amplification: 100"));
+        // The gain, then the GPS request, as a start-up with the port there sends them.
+        std::vector<unsigned char> sent;
+        QTRY_VERIFY_WITH_TIMEOUT((readMaster(sent), sent.size() >= 2), 5000);
+        QCOMPARE(sent, (std::vector<unsigned char>{0x06, 0x96}));
+        form->close();
+        std::ifstream ini(dir / "zuva.ini");
+        const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+        QVERIFY(text.find("\nComPort=" + later + "\n") != std::string::npos);
     }
 
     void optionsRateRuleForcesOneMinuteAtTheFastRates() {
@@ -451,6 +489,38 @@ private:
         if (!box->isEnabled()) return;
         box->setCurrentIndex(index);
         emit box->activated(index);
+    }
+
+    // Whatever the window has sent to the instrument so far, appended to `into`.
+    void readMaster(std::vector<unsigned char>& into) {
+        unsigned char buffer[256];
+        for (;;) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0) break;
+            into.insert(into.end(), buffer, buffer + n);
+        }
+    }
+
+    // A new pseudo-terminal on the device number `device` had (free again), as a
+    // USB adapter plugged in again is the same device: lower free numbers are held
+    // while looking for it.
+    bool openPtyAgain(const std::string& device) {
+        std::vector<int> held;
+        bool found = false;
+        for (int attempt = 0; attempt < 64 && !found; ++attempt) {
+            int m = -1, s = -1;
+            if (::openpty(&m, &s, nullptr, nullptr, nullptr) != 0) break;
+            if (device == ::ttyname(s)) {
+                master = m;
+                slave = s;
+                found = true;
+            } else {
+                held.push_back(m);
+                held.push_back(s);
+            }
+        }
+        for (const int fd : held) ::close(fd);
+        return found;
     }
 
     QString lastLogLineEnd() const {
