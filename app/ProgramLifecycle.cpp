@@ -93,14 +93,21 @@ void ProgramLifecycle::retryStation() {
         }
         if (present) {
             try {
-                s_.port.DetectComPort(awaitedPort_, {},
-                                      [this] { s_.acquisition.controlWord().ComboBox3Change(gainIndex_); });
+                if (!openFailing_) {
+                    s_.port.DetectComPort(awaitedPort_, {},
+                                          [this] { s_.acquisition.controlWord().ComboBox3Change(gainIndex_); });
+                } else {
+                    // Detected already; only the opening (and the gain after it) failed.
+                    s_.port.OpenPort();
+                    s_.log.addlogfile("ComPort opened: " + awaitedPort_);
+                    s_.acquisition.controlWord().ComboBox3Change(gainIndex_);
+                }
                 if (s_.port.SelectedPort() != acquisition::kNoPort) {
                     waitingForPort_ = false;
                     openFailing_ = false;
                 }
             } catch (const std::exception& e) {
-                // Not opened (busy, no permission): said once, tried again.
+                // Not opened (busy, no permission): said once, tried again every second.
                 if (!openFailing_) s_.log.addlogfile("Error: ComPort not opened: " + awaitedPort_ + ": " + e.what());
                 openFailing_ = true;
             }

@@ -385,6 +385,29 @@ TEST_F(ProgramLifecycleTest, UnattendedStartWaitsForItsPortThenStartsAsIfItHadBe
     EXPECT_EQ(p.log.lines, expected);
 }
 
+// A port that appears but cannot be opened yet (busy) is said once and tried again
+// every second, without detecting it again each time.
+TEST_F(ProgramLifecycleTest, AnAwaitedPortThatCannotBeOpenedYetIsTriedAgainQuietly) {
+    writeIni(ini(kPort, "0", "6", "Not"));
+    Program p(iniPath(), cwd(), true);
+    p.steps.ports = {};
+    p.lifecycle->startUp();
+    p.steps.ports = {kPort};
+    p.steps.openFails = 2;
+    p.log.clear();
+    p.lifecycle->retryStation();
+    p.lifecycle->retryStation();
+    EXPECT_TRUE(p.lifecycle->waitingForPort());
+    EXPECT_TRUE(p.port.sent.empty());
+    p.lifecycle->retryStation();
+    EXPECT_FALSE(p.lifecycle->waitingForStation());
+    EXPECT_EQ(p.log.lines,
+              (Lines{std::string("ComPort detected: ") + kPort,
+                     std::string("Error: ComPort not opened: ") + kPort + ": Unable to open com port (system error code: 16)",
+                     std::string("ComPort opened: ") + kPort, "Amplification: 1"}));
+    EXPECT_EQ(p.port.sent, (Bytes{0x04, 0x94}));  // the gain, then the GPS request
+}
+
 TEST_F(ProgramLifecycleTest, ShutDownWhileWaitingForThePortKeepsItsNameAndContactsNothing) {
     writeIni(ini(kPort, "2", "6", "Not"));
     Program p(iniPath(), cwd(), true);

@@ -48,6 +48,10 @@ public:
     }
     void OpenPort() override {
         if (open) return;
+        if (openFails > 0) {
+            --openFails;
+            throw std::runtime_error("Unable to open com port (system error code: 16)");
+        }
         open = true;
         journal_.add("open");
     }
@@ -62,6 +66,7 @@ public:
     std::string configured;
     bool open = false;
     bool listFails = false;
+    int openFails = 0;  // the next OpenPort calls that fail (device busy)
 
 private:
     bool present(const std::string& name) const { return std::find(ports.begin(), ports.end(), name) != ports.end(); }
