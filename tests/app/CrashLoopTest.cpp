@@ -143,7 +143,28 @@ TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {
     const std::regex namePattern(R"((\d{8})(\d{2})(\d{2})(\d{2})\.zuv)");
     std::set<std::tuple<std::string, int>> seconds;
     std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(dir / "data")) files.push_back(entry.path());
+    // The daily reports a run wrote at midnight lie beside the data files: each whole
+    // (a report is replaced whole; a writer killed in the middle leaves at most its
+    // hidden temporary file, which the next report's writing removes).
+    const std::regex reportPattern(R"(\.?(\d{8})-report\.(txt|json)(\.tmp-\d+-\d+)?)");
+    for (const auto& entry : fs::directory_iterator(dir / "data")) {
+        const std::string fileName = entry.path().filename().string();
+        std::smatch report;
+        if (!std::regex_match(fileName, report, reportPattern)) {
+            files.push_back(entry.path());
+            continue;
+        }
+        if (fileName[0] == '.') continue;
+        EXPECT_EQ(report[1].str(), "20090819") << fileName;
+        const std::string text = readFile(entry.path());
+        if (report[2].str() == "txt") {
+            EXPECT_EQ(text.rfind("ZUVA-7k daily report 2009-08-19 (UTC)\n", 0), 0u) << text;
+            EXPECT_NE(text.find("\nDisk days left: "), std::string::npos) << text;
+        } else {
+            EXPECT_EQ(text.rfind("{\n  \"date\": \"2009-08-19\",\n", 0), 0u) << text;
+            EXPECT_EQ(text.substr(text.size() - 2), "}\n") << text;
+        }
+    }
     std::sort(files.begin(), files.end());
     ASSERT_GE(files.size(), static_cast<std::size_t>(runs / 4)) << "too few runs got as far as recording";
     std::size_t records = 0;
