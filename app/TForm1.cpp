@@ -260,8 +260,8 @@ void TForm1::offerPortWait() {
         configured.empty()) {
         return;
     }
-    // Start-up went on without the stored port, as specified; the status bar offers to
-    // wait for it, looking once a second, and to carry on with the start-up once it is there.
+    // Start-up went on without the stored port ("COM99"); the status bar offers to wait
+    // for it, looking once a second, and to carry on with the start-up once it is there.
     waitButton_ = new QPushButton(qs("Wait for " + configured), statusBar());
     waitButton_->setObjectName("waitForPort");
     waitButton_->setFlat(true);

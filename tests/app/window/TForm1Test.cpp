@@ -205,8 +205,8 @@ private slots:
         QVERIFY(!form->core().acquisition().DataMode());
     }
 
-    // The stored port is missing at start-up: the window goes on without it as
-    // specified, and its status bar offers to wait; taken up, the port is picked up
+    // The stored port is missing at start-up: the window goes on without it ("COM99"),
+    // and its status bar offers to wait; taken up, the port is picked up
     // when it appears and the start-up's GPS request follows.
     void aMissingPortCanBeWaitedForFromTheStatusBar() {
         form.reset();
