@@ -100,10 +100,10 @@ IagaDayWriter::DayFile IagaDayWriter::openDay(Stream& s, std::int64_t day) {
                 } else {
                     f.onDisk = true;
                     if (!file.records.empty()) f.next = file.records.back().time + step;
-                    log_.addlogfile("IAGA-2002 file " + f.path + " continued" +
-                                    (file.records.empty() ? std::string(" after its header")
-                                                          : " after " + timeText(file.records.back().time)) +
-                                    (f.truncateTo != UINT64_MAX ? ", an incomplete last record cut off" : ""));
+                    f.resumeNote = "IAGA-2002 file " + f.path + " continued" +
+                                   (file.records.empty() ? std::string(" after its header")
+                                                         : " after " + timeText(file.records.back().time)) +
+                                   (f.truncateTo != UINT64_MAX ? ", an incomplete last record cut off" : "");
                 }
             } catch (const std::exception& e) {
                 why = std::string("it is not IAGA-2002 (") + e.what() + ")";
@@ -140,7 +140,18 @@ IagaDayWriter::DayFile& IagaDayWriter::dayFile(Stream& s, std::int64_t day) {
         DayFile& done = s.files.back();
         fillUpTo(s, done, done.day + kDaySeconds);
     }
+    if (s.files.empty() && fs_.exists(pathOf(s, day - kDaySeconds))) {
+        // The first file of this run: the day before may have ended while the
+        // program was not running; its file is completed to its last record.
+        DayFile before = openDay(s, day - kDaySeconds);
+        if (before.onDisk && before.next < before.day + kDaySeconds) {
+            fillUpTo(s, before, before.day + kDaySeconds);
+            log_.addlogfile(before.resumeNote);
+            s.files.push_back(std::move(before));
+        }
+    }
     s.files.push_back(openDay(s, day));
+    if (!s.files.back().resumeNote.empty()) log_.addlogfile(s.files.back().resumeNote);
     return s.files.back();
 }
 
