@@ -224,10 +224,19 @@ bool IagaDayWriter::write(Stream& s, DayFile& f) {
         f.failing = true;
         return false;
     };
+    bool unnamed = false;
     if (!f.onDisk) {
         // The header and the records so far in an unnamed file, named once whole.
-        const std::string dir = options_.directory.empty() ? "." : options_.directory;
-        if ((error = fs_.openFile(dir, O_TMPFILE | O_WRONLY, 0644, fd)) != 0) return fail(error, "create it");
+        const std::size_t slash = f.path.rfind('/');
+        const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : f.path.substr(0, slash);
+        error = fs_.openFile(dir, O_TMPFILE | O_WRONLY, 0644, fd);
+        unnamed = error == 0;
+        if (error == EOPNOTSUPP || error == EISDIR || error == EINVAL) {
+            // No unnamed files here (FAT, network file systems): the file is made
+            // under its name, never over an existing one.
+            error = fs_.openFile(f.path, O_WRONLY | O_CREAT | O_EXCL, 0644, fd);
+        }
+        if (error != 0) return fail(error, "create it");
     } else {
         if ((error = fs_.openFile(f.path, O_WRONLY | O_APPEND, 0, fd)) != 0) {
             if (error == ENOENT) {
@@ -256,11 +265,12 @@ bool IagaDayWriter::write(Stream& s, DayFile& f) {
         if ((error = fs_.writeSome(fd, f.pending.data() + done, f.pending.size() - done, written)) != 0) break;
         done += written;
     }
-    if (!f.onDisk) {
+    if (unnamed) {
         if (error == 0) error = fs_.linkOpenFile(fd, f.path);
         if (error != 0) return fail(error, "write it");  // nothing of it has a name yet
         f.onDisk = true;
     } else {
+        f.onDisk = true;  // made under its name: what went in stays
         // What went in stays; the rest waits. Whole records are counted.
         const std::size_t recordBytes = IagaFormat::kRecordLength + 1;
         f.pending.erase(0, done);

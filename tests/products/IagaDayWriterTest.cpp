@@ -199,6 +199,18 @@ TEST_F(IagaDayWriterTest, ANewFileAppearsOnlyWithItsHeaderWhole) {
     EXPECT_EQ(IagaFileReader::readFile(minFile()).records.size(), 1u);
 }
 
+TEST_F(IagaDayWriterTest, WithoutUnnamedFilesTheFileIsMadeUnderItsName) {
+    IagaDayWriter writer(fs, log, options());
+    fs.failNext(Call::Open, 1, EOPNOTSUPP);  // O_TMPFILE refused, as on FAT
+    writer.valueReady(Interval::Minute, {kDay + 60, 1, 2, 3});
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(fs.calls(Call::Open), 2);
+    EXPECT_EQ(violations(minFile()), "");
+    EXPECT_EQ(IagaFileReader::readFile(minFile()).records.size(), 2u);
+    writer.valueReady(Interval::Minute, {kDay + 120, 4, 5, 6});
+    EXPECT_EQ(IagaFileReader::readFile(minFile()).records.size(), 3u);
+}
+
 TEST_F(IagaDayWriterTest, WhenTooMuchWaitsTheNewestValuesBecomeMissingRecords) {
     IagaDayWriter writer(fs, log, options(5));
     writer.valueReady(Interval::Second, {kDay, 0, 0, 0});
