@@ -58,9 +58,11 @@ TEST(HeadlessIaga, KilledOnceTheDayFilesStillPassTheCheckAndAgreeWithTheConversi
     const fs::path data = dir / "data";
     fs::create_directory(data);
     const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C"};
-    // Ten simulated seconds per second, from two minutes before midnight.
+    // Ten simulated seconds per second, from 90 s before midnight: the first run sees
+    // midnight and the first minute of the new day (its value needs 00:00:56) well
+    // before it is killed at about 00:01:50.
     testing::ChildProcess sim(ZUVA_BIN_DIR "/zuva-sim",
-                              {"--name", "iaga", "--rate-multiplier", "10", "--start", "2026-03-14 23:58:00"},
+                              {"--name", "iaga", "--rate-multiplier", "10", "--start", "2026-03-14 23:58:30"},
                               dir.string(), env, (dir / "sim.out").string(), (dir / "sim.err").string());
     const std::string port = testing::registeredPortOfSim(dir / "sim.out");
     ASSERT_FALSE(port.empty()) << readFile(dir / "sim.err");
@@ -74,7 +76,7 @@ TEST(HeadlessIaga, KilledOnceTheDayFilesStillPassTheCheckAndAgreeWithTheConversi
     {
         testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--headless", "--config", ini.string()},
                                      dir.string(), env, (dir / "run1.out").string(), (dir / "run1.err").string());
-        std::this_thread::sleep_for(18s);
+        std::this_thread::sleep_for(20s);
         ASSERT_TRUE(logger.running()) << readFile(dir / "run1.err");
         logger.signal(SIGKILL);
         ASSERT_EQ(logger.wait(10s), 128 + SIGKILL);
