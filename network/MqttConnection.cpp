@@ -64,6 +64,11 @@ std::string MqttConnection::describe(int rc) const {
     return mosquitto_strerror(rc);
 }
 
+std::string MqttConnection::tlsFailure() const {
+    return "TLS handshake failed: the broker's certificate is not signed by the CA in " + options_.caFile +
+           " or does not name " + options_.host;
+}
+
 bool MqttConnection::session() {
     mosq_ = mosquitto_new(options_.clientId.c_str(), options_.cleanSession, this);
     if (mosq_ == nullptr) {
@@ -102,7 +107,11 @@ bool MqttConnection::session() {
     }
     int rc = mosquitto_connect_async(mosq_, options_.host.c_str(), options_.port, options_.keepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) {
-        handler_.connectionFailed(Failure::Unreachable, "cannot connect: " + describe(rc));
+        if (rc == MOSQ_ERR_TLS) {
+            handler_.connectionFailed(Failure::Tls, tlsFailure());
+        } else {
+            handler_.connectionFailed(Failure::Unreachable, "cannot connect: " + describe(rc));
+        }
         finish();
         return false;
     }
@@ -122,11 +131,20 @@ bool MqttConnection::session() {
     }
     if (stopping_) {
         if (connected_) {
-            handler_.closing();
-            // Let the last words and the disconnect go out, for at most two seconds.
-            mosquitto_disconnect(mosq_);
+            // What is in flight gets up to two seconds for its acknowledgement, then
+            // the last words and the disconnect go out.
             const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-            while (std::chrono::steady_clock::now() < until && mosquitto_loop(mosq_, 50, 1) == MOSQ_ERR_SUCCESS) {
+            handler_.idle();
+            while (connected_ && !handler_.settled() && std::chrono::steady_clock::now() < until &&
+                   mosquitto_loop(mosq_, 50, 1) == MOSQ_ERR_SUCCESS) {
+                handler_.idle();
+            }
+            if (connected_) {
+                handler_.closing();
+                mosquitto_disconnect(mosq_);
+                const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+                while (std::chrono::steady_clock::now() < end && mosquitto_loop(mosq_, 50, 1) == MOSQ_ERR_SUCCESS) {
+                }
             }
         }
         finish();
@@ -139,8 +157,7 @@ bool MqttConnection::session() {
         handler_.connectionFailed(Failure::Refused, std::string("refused the connection: ") +
                                                         mosquitto_connack_string(refusal_));
     } else if (rc == MOSQ_ERR_TLS) {
-        handler_.connectionFailed(Failure::Tls, "TLS handshake failed: the broker's certificate is not signed by the CA in " +
-                                                    options_.caFile + " or does not name " + options_.host);
+        handler_.connectionFailed(Failure::Tls, tlsFailure());
     } else if (wasConnected) {
         handler_.connectionFailed(Failure::Lost, "connection lost: " + describe(rc));
     } else {

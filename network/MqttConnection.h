@@ -55,6 +55,8 @@ public:
         virtual void message(const std::string& topic, const std::string& payload) = 0;
         // Called at least every 50 ms while the thread runs, connected or not.
         virtual void idle() = 0;
+        // Nothing of the handler's waits for the broker any more: stopping may close.
+        virtual bool settled() { return true; }
         // The connection is about to be closed for good: last words (connected only).
         virtual void closing() {}
     };
@@ -82,6 +84,7 @@ private:
     bool session();  // one connection attempt and its life; false when stopping
     void pause(std::chrono::milliseconds length);
     std::string describe(int rc) const;
+    std::string tlsFailure() const;
 
     Options options_;
     Handler& handler_;

@@ -50,6 +50,8 @@ void StationPublisher::stop() {
     }
     for (const auto& m : rest) queue_->push(m);
     queue_->sync();
+    std::lock_guard<std::mutex> lock(mutex_);
+    pending_ = queue_->pending();
 }
 
 void StationPublisher::valueReady(products::Interval interval, const products::FieldValue& value) {
@@ -111,6 +113,7 @@ void StationPublisher::connected() {
 void StationPublisher::connectionFailed(MqttConnection::Failure kind, const std::string& reason) {
     inflight_.clear();
     lateThrough_.reset();
+    ++failedAttempts_;
     if (!down_) downSince_ = std::chrono::steady_clock::now();
     // One line per kind of trouble, not one per try.
     if (!down_ || downKind_ != kind) {
@@ -178,6 +181,11 @@ void StationPublisher::idle() {
     }
     std::lock_guard<std::mutex> lock(mutex_);
     pending_ = queue_->pending();
+}
+
+bool StationPublisher::settled() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inbox_.empty() && inflight_.empty();
 }
 
 void StationPublisher::closing() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -56,6 +57,8 @@ public:
     // For status and tests: messages not yet acknowledged, and connected or not.
     std::size_t pending() const;
     bool connected() const { return connection_.isConnected(); }
+    // Connection attempts that failed since the start.
+    std::size_t failedAttempts() const { return failedAttempts_; }
 
     // Messages in flight at once.
     static constexpr std::size_t kWindow = 64;
@@ -66,6 +69,7 @@ private:
     void published(int messageId) override;
     void message(const std::string&, const std::string&) override {}
     void idle() override;
+    bool settled() override;
     void closing() override;
 
     void enqueue(OutgoingMessage message);
@@ -85,6 +89,7 @@ private:
     bool statusDirty_ = false;
     std::vector<std::string> ownLog_;
     std::size_t pending_ = 0;
+    std::atomic<std::size_t> failedAttempts_{0};
 
     // Connection thread only (created before the thread starts).
     std::unique_ptr<DiskQueue> queue_;

@@ -139,6 +139,8 @@ public:
 private:
     void writeConfig() {
         std::ofstream conf(dir_.file("mosquitto.conf"));
+        // As root, mosquitto would switch to its own user, which cannot read this folder.
+        if (::geteuid() == 0) conf << "user root\n";
         conf << "per_listener_settings false\n"
              << "allow_anonymous false\n"
              << "password_file " << dir_.file("passwd") << "\n"

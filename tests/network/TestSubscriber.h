@@ -16,8 +16,10 @@ namespace zuva::network::testing {
 // An MQTT client of the tests that keeps every message it receives.
 class TestSubscriber final : private MqttConnection::Handler {
 public:
-    TestSubscriber(const MosquittoBroker& broker, std::vector<std::string> topics)
-        : connection_(options(broker, std::move(topics)), *this) {
+    // persistentId: a persistent session under that client id (the broker keeps the
+    // messages while the subscriber is away); empty: a clean session.
+    TestSubscriber(const MosquittoBroker& broker, std::vector<std::string> topics, const std::string& persistentId = "")
+        : connection_(options(broker, std::move(topics), persistentId), *this) {
         connection_.start();
     }
     ~TestSubscriber() override { connection_.stop(); }
@@ -38,7 +40,8 @@ public:
     }
 
 private:
-    static MqttConnection::Options options(const MosquittoBroker& broker, std::vector<std::string> topics) {
+    static MqttConnection::Options options(const MosquittoBroker& broker, std::vector<std::string> topics,
+                                           const std::string& persistentId) {
         MqttConnection::Options o;
         o.host = "127.0.0.1";
         o.port = broker.port();
@@ -47,6 +50,10 @@ private:
         if (broker.tls()) o.caFile = broker.certificates().ca;
         static int counter = 0;
         o.clientId = "test-subscriber-" + std::to_string(++counter);
+        if (!persistentId.empty()) {
+            o.clientId = persistentId;
+            o.cleanSession = false;
+        }
         o.subscriptions = std::move(topics);
         o.maxRetryPause = std::chrono::milliseconds(500);
         return o;
