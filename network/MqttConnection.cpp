@@ -76,12 +76,15 @@ bool MqttConnection::session() {
         return false;
     }
     connected_ = false;
+    subscribed_ = false;
+    subscriptionsOpen_ = 0;
     refusal_ = 0;
     mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     mosquitto_connect_callback_set(mosq_, &MqttConnection::onConnect);
     mosquitto_disconnect_callback_set(mosq_, &MqttConnection::onDisconnect);
     mosquitto_publish_callback_set(mosq_, &MqttConnection::onPublish);
     mosquitto_message_callback_set(mosq_, &MqttConnection::onMessage);
+    mosquitto_subscribe_callback_set(mosq_, &MqttConnection::onSubscribe);
     mosquitto_max_inflight_messages_set(mosq_, 0);
     if (!options_.username.empty())
         mosquitto_username_pw_set(mosq_, options_.username.c_str(),
@@ -182,11 +185,22 @@ void MqttConnection::onConnect(mosquitto* mosq, void* self, int rc) {
         return;
     }
     c->connected_ = true;
-    for (const auto& topic : c->options_.subscriptions) mosquitto_subscribe(mosq, nullptr, topic.c_str(), 1);
+    c->subscriptionsOpen_ = 0;
+    for (const auto& topic : c->options_.subscriptions)
+        if (mosquitto_subscribe(mosq, nullptr, topic.c_str(), 1) == MOSQ_ERR_SUCCESS) ++c->subscriptionsOpen_;
+    c->subscribed_ = c->subscriptionsOpen_ == 0;
     c->handler_.connected();
 }
 
 void MqttConnection::onDisconnect(mosquitto*, void* self, int) { static_cast<MqttConnection*>(self)->connected_ = false; }
+
+void MqttConnection::onSubscribe(mosquitto*, void* self, int, int, const int*) {
+    auto* c = static_cast<MqttConnection*>(self);
+    if (--c->subscriptionsOpen_ == 0) {
+        c->subscribed_ = true;
+        c->handler_.subscribed();
+    }
+}
 
 void MqttConnection::onPublish(mosquitto*, void* self, int mid) { static_cast<MqttConnection*>(self)->handler_.published(mid); }
 

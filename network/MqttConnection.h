@@ -55,6 +55,8 @@ public:
         virtual void message(const std::string& topic, const std::string& payload) = 0;
         // Called at least every 50 ms while the thread runs, connected or not.
         virtual void idle() = 0;
+        // The broker confirmed the subscriptions of this connection.
+        virtual void subscribed() {}
         // Nothing of the handler's waits for the broker any more: stopping may close.
         virtual bool settled() { return true; }
         // The connection is about to be closed for good: last words (connected only).
@@ -73,11 +75,14 @@ public:
     // Connection thread only. Returns the message id, or -1 when it was not taken.
     int publish(const std::string& topic, const std::string& payload, int qos, bool retain);
     bool isConnected() const { return connected_; }
+    // Connected, and the broker has confirmed every subscription.
+    bool isSubscribed() const { return connected_ && subscribed_; }
 
 private:
     static void onConnect(mosquitto*, void* self, int rc);
     static void onDisconnect(mosquitto*, void* self, int rc);
     static void onPublish(mosquitto*, void* self, int mid);
+    static void onSubscribe(mosquitto*, void* self, int mid, int count, const int* granted);
     static void onMessage(mosquitto*, void* self, const mosquitto_message* message);
 
     void run();
@@ -94,6 +99,8 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::atomic<bool> connected_{false};
+    std::atomic<bool> subscribed_{false};
+    int subscriptionsOpen_ = 0;
     int refusal_ = 0;  // CONNACK code of the last refused connect
 };
 

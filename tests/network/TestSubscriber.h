@@ -58,10 +58,7 @@ private:
         o.maxRetryPause = std::chrono::milliseconds(500);
         return o;
     }
-    void connected() override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        connectedTurns_ = 0;
-    }
+    void connected() override {}
     void connectionFailed(MqttConnection::Failure, const std::string&) override {}
     void published(int) override {}
     void message(const std::string& topic, const std::string& payload) override {
@@ -69,20 +66,17 @@ private:
         messages_.emplace_back(topic, payload);
         changed_.notify_all();
     }
-    void idle() override {
-        // A few loop turns after the connect the subscriptions are in place.
+    void idle() override {}
+    void subscribed() override {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (connection_.isConnected() && !subscribed_ && ++connectedTurns_ > 4) {
-            subscribed_ = true;
-            changed_.notify_all();
-        }
+        subscribed_ = true;
+        changed_.notify_all();
     }
 
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::pair<std::string, std::string>> messages_;
     bool subscribed_ = false;
-    int connectedTurns_ = 0;
     MqttConnection connection_;
 };
 
