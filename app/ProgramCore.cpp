@@ -17,6 +17,14 @@ void raiseProcessPriority() {
     }
 }
 
+// The section "Station", each value it cannot take logged.
+settings::StationSettings readStation(const settings::SettingsFile& file, recording::LogSink& log) {
+    std::vector<std::string> problems;
+    settings::StationSettings station = settings::StationSettings::read(file, problems);
+    for (const std::string& p : problems) log.addlogfile(p);
+    return station;
+}
+
 }  // namespace
 
 ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPath)
@@ -28,16 +36,24 @@ ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPa
       seconds_(eventLog_),
       acquisition_({port_, frontend.timer, port_, controls_, eventLog_, clock_, dataFile_, frontend.chart,
                     frontend.panels, frontend.visualization}),
+      dataProducts_({productsFileSystem_, eventLog_,
+                     [this] {
+                         const auto& d = acquisition_.decoder();
+                         return products::PositionTexts{d.latitude(), d.longitude(), d.altitude()};
+                     }},
+                    readStation(settings_, eventLog_)),
       options_(settings_, eventLog_, formats_.decimalSeparator, optionsHooks(frontend)),
       outputDirectory_(eventLog_,
                        [this, changed = frontend.outputDirectoryChanged] {
                            dataFile_.setOutputDirectory(outputDirectory_.fieldText());
+                           dataProducts_.setOutputDirectory(outputDirectory_.fieldText());
                            if (changed) changed();
                        }),
       reconnect_(acquisition_, port_, frontend.retryTimer, frontend.timer, eventLog_, clock_),
       run_(acquisition_, port_, controls_, frontend.timer, eventLog_, runHooks(frontend)),
       lifecycle_(lifecycleServices(frontend)) {
     acquisition_.decoder().setSecondListener(&seconds_);
+    if (auto* listener = dataProducts_.listener()) seconds_.add(*listener, "IAGA-2002 values");
     port_.port().OnRxChar = [this](serial::TComPort&, int count) { acquisition_.ComPort1RxChar(count); };
     port_.port().OnDeviceLost = [this](serial::TComPort&, int systemCode) { reconnect_.PortLost(systemCode); };
     // Start and Stop switch the Options dialog's rate, sensitivity, "Apply" and

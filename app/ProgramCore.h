@@ -16,8 +16,10 @@
 #include "acquisition/VisualizationSwitch.h"
 #include "app/ProgramLifecycle.h"
 #include "app/SerialPortLink.h"
+#include "products/IagaProducts.h"
 #include "recording/DataFileWriter.h"
 #include "recording/EventLog.h"
+#include "recording/PosixFileSystem.h"
 #include "recording/LocaleFormats.h"
 #include "recording/SystemClock.h"
 #include "serial/Dispatcher.h"
@@ -83,6 +85,8 @@ public:
     // Every completed second, after the data file: consumers add themselves here.
     acquisition::SecondFanOut& seconds() { return seconds_; }
     acquisition::Acquisition& acquisition() { return acquisition_; }
+    // The IAGA-2002 values and day files; consumers of the values add themselves to its chain.
+    products::IagaProducts& dataProducts() { return dataProducts_; }
     acquisition::AcquisitionRun& run() { return run_; }
     acquisition::PortReconnect& reconnect() { return reconnect_; }
     settings::OptionsModel& options() { return options_; }
@@ -104,6 +108,8 @@ private:
     recording::DataFileWriter dataFile_;
     acquisition::SecondFanOut seconds_;
     acquisition::Acquisition acquisition_;
+    recording::PosixFileSystem productsFileSystem_;
+    products::IagaProducts dataProducts_;
     settings::RemarksText remarks_;
     settings::OptionsModel options_;
     settings::OutputDirectoryModel outputDirectory_;

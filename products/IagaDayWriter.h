@@ -42,6 +42,8 @@ public:
     void valueReady(Interval interval, const FieldValue& value) override;
     // Tries again to write what waits.
     void retry();
+    // Files begun from now on go into this directory (empty: the current one).
+    void setDirectory(const std::string& directory) { options_.directory = directory; }
 
     // Records handed over but not yet on the disk.
     std::size_t waitingRecords() const;

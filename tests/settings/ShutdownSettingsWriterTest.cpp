@@ -7,6 +7,7 @@
 
 #include "TempDir.h"
 #include "settings/SettingsFile.h"
+#include "settings/StationSettings.h"
 
 namespace zuva::settings {
 namespace {
@@ -86,6 +87,36 @@ TEST(ShutdownSettingsWriter, AFileThatCannotBeWrittenReportsEveryKey) {
     EXPECT_EQ(keysOf(failures), (std::vector<std::string>{"sensitivity", "SamplingRate", "OutputDirectory", "ComPort",
                                                           "Gain", "Start"}));
     for (const auto& f : failures) EXPECT_EQ(f.message, "Unable to write to " + file.path()) << f.key;
+}
+
+}  // namespace
+}  // namespace zuva::settings
+
+namespace zuva::settings {
+namespace {
+
+TEST(ShutdownSettingsWriter, LeavesTheStationSectionAsItIs) {
+    testing::TempDir dir;
+    const std::string station =
+        "[Station]\r\nIagaCode=abc\r\nName=Abc Valley ; north hut\r\nLatitude=48.1\r\nLongitude=\r\n"
+        "DataType=Provisional\r\nIagaOutput=Yes\r\n";
+    testing::writeFile(dir.file("zuva.ini"), station + "\r\n[Config]\r\nGain=1\r\n");
+    SettingsFile file(dir.file("zuva.ini"));
+    ShutdownSettings s;
+    s.sensitivity = 1;
+    s.samplingRateIndex = 0;
+    s.outputDirectory = "/d";
+    s.comPort = "COM99";
+    s.gainIndex = 2;
+    s.autostart = false;
+    EXPECT_TRUE(ShutdownSettingsWriter(file, '.').write(s).empty());
+    const std::string after = testing::readFile(file.path());
+    EXPECT_EQ(after.substr(0, station.size()), station);
+    std::vector<std::string> problems;
+    const StationSettings read = StationSettings::read(SettingsFile(dir.file("zuva.ini")), problems);
+    EXPECT_EQ(read.iagaCode, "ABC");
+    EXPECT_TRUE(read.iagaOutput);
+    EXPECT_TRUE(problems.empty());
 }
 
 }  // namespace

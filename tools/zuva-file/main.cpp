@@ -1,6 +1,7 @@
 // zuva-file: looks into a recorded data file.
 //   zuva-file info FILE     header values, record count, first and last record time, gaps
 //   zuva-file export FILE   writes FILE.txt as the program's text export does
+//   zuva-file iaga ...      IAGA-2002 day files, and their check (IagaCommand.cpp)
 // Exit status: 0 done, 1 file missing or unreadable, 2 usage, 3 data that cannot be
 // read (no usable sampling rate, a record with an invalid time).
 
@@ -17,6 +18,7 @@
 #include "recording/LogSink.h"
 #include "recording/PosixFile.h"
 #include "recording/TimeEncodeError.h"
+#include "tools/zuva-file/IagaCommand.h"
 
 namespace {
 
@@ -42,7 +44,9 @@ std::string timeText(int secondOfDay) {
 void usage() {
     std::fprintf(stderr,
                  "usage: zuva-file info FILE\n"
-                 "       zuva-file export FILE\n");
+                 "       zuva-file export FILE\n"
+                 "       zuva-file iaga [--config PATH] [--interval second|minute] [--out DIR] FILE...\n"
+                 "       zuva-file iaga --check FILE...\n");
 }
 
 void printSummary(const DataFileSummary& s, std::uint64_t tailBytes) {
@@ -109,6 +113,7 @@ int exportText(const std::string& name, const DataFileHeaderScan& scan, LogSink&
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "iaga") return zuva::tools::iagaCommand(argc - 1, argv + 1);
     if (argc != 3) {
         usage();
         return kUsage;
