@@ -83,6 +83,12 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config)
     });
 
     core.startUp();
+    // The MQTT status also while no seconds come, and the publisher's lines into the log.
+    QTimer publishingTimer;
+    if (zuva::app::StationPublishing* publishing = core.publishing()) {
+        QObject::connect(&publishingTimer, &QTimer::timeout, [publishing] { publishing->tick(); });
+        publishingTimer.start(2000);
+    }
     return QCoreApplication::exec();
 }
 

@@ -42,6 +42,8 @@ public:
     std::size_t pending() const { return entries_.size(); }
     // The next message to offer after those already offered; nullopt when all are out.
     std::optional<std::pair<std::uint64_t, OutgoingMessage>> next();
+    // Messages not offered yet.
+    bool hasUnoffered() const { return cursor_ < entries_.size(); }
     // Offers start again from the oldest unacknowledged message (after a lost connection).
     void rewind();
     // The broker took message `seq`.

@@ -19,14 +19,24 @@ class MessageBatcher final : public products::FieldValueListener {
 public:
     using Sink = std::function<void(OutgoingMessage)>;
 
-    MessageBatcher(std::string code, int level, int secondsPerMessage, StationMetadata metadata, Sink sink);
+    // journal: a file that holds the one-second values of the message being gathered,
+    // so that a restart (also after a kill) sends them; empty: none. Values found
+    // there are taken back at construction.
+    MessageBatcher(std::string code, int level, int secondsPerMessage, StationMetadata metadata, Sink sink,
+                   std::string journal = "");
+    ~MessageBatcher() override;
+    MessageBatcher(const MessageBatcher&) = delete;
+    MessageBatcher& operator=(const MessageBatcher&) = delete;
 
     void valueReady(products::Interval interval, const products::FieldValue& value) override;
     // Sends the one-second values gathered so far (at shut-down).
     void flush();
 
 private:
-    void emit(ImpfPayload& payload);
+    void send(ImpfPayload& payload);
+    void append(const products::FieldValue& value);
+    void journalValue(const products::FieldValue& value);
+    void restore();
 
     std::string secondTopic_;
     std::string minuteTopic_;
@@ -36,6 +46,8 @@ private:
     ImpfPayload seconds_;
     std::optional<std::int64_t> lastSecondDay_;  // UTC day start of the last message with metadata
     std::optional<std::int64_t> lastMinuteDay_;
+    std::string journal_;
+    int journalFd_ = -1;
 };
 
 }  // namespace zuva::network

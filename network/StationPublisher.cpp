@@ -22,17 +22,18 @@ StationPublisher::StationPublisher(Config config)
     : config_(std::move(config)),
       statusTopic_(ImpfTopic::status(config_.code)),
       logTopic_(ImpfTopic::log(config_.code)),
-      batcher_(config_.code, config_.mqtt.level, config_.mqtt.secondsPerMessage, config_.metadata,
-               [this](OutgoingMessage m) { enqueue(std::move(m)); }),
       connection_(connectionOptions(config_), *this) {
     queue_ = std::make_unique<DiskQueue>(config_.queueDirectory,
                                          static_cast<std::int64_t>(config_.mqtt.queueDays) * 86400,
                                          [this](const std::string& line) { say(line); });
-    pending_ = queue_->pending();
-    if (pending_ > 0) {
-        say("MQTT queue holds " + std::to_string(pending_) + " unsent message" + (pending_ == 1 ? "" : "s") +
+    const std::size_t left = queue_->pending();
+    if (left > 0) {
+        say("MQTT queue holds " + std::to_string(left) + " unsent message" + (left == 1 ? "" : "s") +
             " from an earlier run; they go out first");
     }
+    batcher_ = std::make_unique<MessageBatcher>(
+        config_.code, config_.mqtt.level, config_.mqtt.secondsPerMessage, config_.metadata,
+        [this](OutgoingMessage m) { enqueue(std::move(m)); }, config_.queueDirectory + "/batch");
 }
 
 StationPublisher::~StationPublisher() { stop(); }
@@ -40,22 +41,14 @@ StationPublisher::~StationPublisher() { stop(); }
 void StationPublisher::start() { connection_.start(); }
 
 void StationPublisher::stop() {
-    batcher_.flush();
+    batcher_->flush();
     connection_.stop();
-    // Whatever arrived after the thread's last turn still goes to disk.
-    std::vector<OutgoingMessage> rest;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        rest.swap(inbox_);
-    }
-    for (const auto& m : rest) queue_->push(m);
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     queue_->sync();
-    std::lock_guard<std::mutex> lock(mutex_);
-    pending_ = queue_->pending();
 }
 
 void StationPublisher::valueReady(products::Interval interval, const products::FieldValue& value) {
-    batcher_.valueReady(interval, value);
+    batcher_->valueReady(interval, value);
 }
 
 void StationPublisher::logLine(const std::string& line, std::int64_t time) {
@@ -63,12 +56,12 @@ void StationPublisher::logLine(const std::string& line, std::int64_t time) {
 }
 
 void StationPublisher::enqueue(OutgoingMessage message) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    inbox_.push_back(std::move(message));
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    queue_->push(message);
 }
 
 void StationPublisher::setStatus(const StationStatus& status) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     status_ = status;
     statusDirty_ = true;
 }
@@ -76,23 +69,24 @@ void StationPublisher::setStatus(const StationStatus& status) {
 void StationPublisher::drainLog(const std::function<void(const std::string&)>& write) {
     std::vector<std::string> lines;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
         lines.swap(ownLog_);
     }
     for (const auto& line : lines) write(line);
 }
 
 std::size_t StationPublisher::pending() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return pending_ + inbox_.size();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return queue_->pending();
 }
 
 void StationPublisher::say(const std::string& line) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     ownLog_.push_back(line);
 }
 
 void StationPublisher::connected() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     inflight_.clear();
     queue_->rewind();
     if (!everConnected_) {
@@ -106,11 +100,11 @@ void StationPublisher::connected() {
         lateThrough_ = queue_->lastSequence();
         lateCount_ = queue_->pending();
     }
-    std::lock_guard<std::mutex> lock(mutex_);
     if (status_) statusDirty_ = true;
 }
 
 void StationPublisher::connectionFailed(MqttConnection::Failure kind, const std::string& reason) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     inflight_.clear();
     lateThrough_.reset();
     ++failedAttempts_;
@@ -126,6 +120,7 @@ void StationPublisher::connectionFailed(MqttConnection::Failure kind, const std:
 }
 
 void StationPublisher::published(int messageId) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     const auto it = inflight_.find(messageId);
     if (it == inflight_.end()) return;
     queue_->acknowledge(it->second);
@@ -143,22 +138,11 @@ void StationPublisher::checkLateDone() {
 }
 
 void StationPublisher::idle() {
-    std::vector<OutgoingMessage> arrived;
-    std::optional<std::string> status;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        arrived.swap(inbox_);
-        if (statusDirty_ && status_ && connection_.isConnected()) {
-            StationStatus s = *status_;
-            s.mqttBacklog = queue_->pending() + arrived.size();
-            status = s.compose();
-            statusDirty_ = false;
-        }
-    }
-    for (const auto& m : arrived) queue_->push(m);
-    if (status && connection_.publish(statusTopic_, *status, 1, true) < 0) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        statusDirty_ = true;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (statusDirty_ && status_ && connection_.isConnected()) {
+        StationStatus s = *status_;
+        s.mqttBacklog = queue_->pending();
+        if (connection_.publish(statusTopic_, s.compose(), 1, true) >= 0) statusDirty_ = false;
     }
     if (connection_.isConnected()) {
         checkLateDone();
@@ -179,19 +163,17 @@ void StationPublisher::idle() {
         queue_->sync();
         lastSync_ = now;
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    pending_ = queue_->pending();
 }
 
 bool StationPublisher::settled() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inbox_.empty() && inflight_.empty();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return inflight_.empty() && !queue_->hasUnoffered();
 }
 
 void StationPublisher::closing() {
     std::int64_t time = 0;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
         if (status_) time = status_->time;
     }
     connection_.publish(statusTopic_, StationStatus::offline(time), 1, true);

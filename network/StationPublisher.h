@@ -26,7 +26,10 @@ namespace zuva::network {
 // when the broker has acknowledged it, in order, also after a restart.
 //
 // The main thread calls valueReady, logLine, setStatus and drainLog; none of them
-// waits for the network, which runs on the connection's thread. The publisher's
+// waits for the network, which runs on the connection's thread (they append to the
+// queue's file, as the data file is written, and take a lock the network thread
+// holds only for moments). The one-second values of the message being gathered are
+// kept in a journal beside the queue, so that a kill loses none of them either. The publisher's
 // own log lines (broker gone, broker back) are collected for drainLog, so that the
 // main thread writes them into the event log.
 class StationPublisher final : public products::FieldValueListener, private MqttConnection::Handler {
@@ -80,19 +83,18 @@ private:
     Config config_;
     std::string statusTopic_;
     std::string logTopic_;
-    MessageBatcher batcher_;  // main thread
+    std::unique_ptr<MessageBatcher> batcher_;  // main thread
 
-    // Shared between the main thread and the connection thread.
-    mutable std::mutex mutex_;
-    std::vector<OutgoingMessage> inbox_;
+    // Shared between the main thread and the connection thread: the main thread puts
+    // each message into the on-disk queue itself, so that a kill right after loses none.
+    mutable std::recursive_mutex mutex_;
     std::optional<StationStatus> status_;
     bool statusDirty_ = false;
     std::vector<std::string> ownLog_;
-    std::size_t pending_ = 0;
     std::atomic<std::size_t> failedAttempts_{0};
 
-    // Connection thread only (created before the thread starts).
     std::unique_ptr<DiskQueue> queue_;
+    // Connection thread only.
     std::map<int, std::uint64_t> inflight_;
     bool everConnected_ = false;
     bool down_ = false;

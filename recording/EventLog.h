@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "recording/Clock.h"
 #include "recording/LocaleFormats.h"
@@ -42,6 +43,10 @@ public:
 
     // Called after every change of the list.
     void setOnChanged(std::function<void()> onChanged) { onChanged_ = std::move(onChanged); }
+    // Called with every line as it enters the list (the publisher sends them on).
+    void addLineObserver(std::function<void(const std::string&)> observer) {
+        lineObservers_.push_back(std::move(observer));
+    }
 
 private:
     // Appends line + CR LF to the file; returns 0 or the system's error number.
@@ -54,6 +59,7 @@ private:
     std::string editText_;
     bool failing_ = false;
     std::function<void()> onChanged_;
+    std::vector<std::function<void(const std::string&)>> lineObservers_;
 };
 
 }  // namespace zuva::recording

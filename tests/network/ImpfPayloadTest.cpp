@@ -229,3 +229,40 @@ TEST(ImpfSchemaTest, EveryMessageValidatesAgainstTheSchema) {
 
 }  // namespace
 }  // namespace zuva::network
+
+namespace zuva::network {
+namespace {
+
+// A batch that a kill interrupts comes back from its journal at the next start.
+TEST(MessageBatcherTest, TheValuesOfAnUnsentBatchSurviveARestart) {
+    testing::NetworkTempDir dir;
+    const std::string journal = dir.file("batch");
+    std::vector<OutgoingMessage> out;
+    const auto sink = [&](OutgoingMessage m) { out.push_back(m); };
+    {
+        MessageBatcher first("ABC", 1, 10, {}, sink, journal);
+        for (std::int64_t t = kT0; t < kT0 + 13; ++t)
+            first.valueReady(Interval::Second, FieldValue{t, 0.1 * static_cast<double>(t - kT0), kNaN, 1e-3});
+        ASSERT_EQ(out.size(), 1u);  // 10 sent, 3 waiting when the program ends without a flush
+    }
+    MessageBatcher second("ABC", 1, 10, {}, sink, journal);
+    second.valueReady(Interval::Second, FieldValue{kT0 + 13, 1.3, kNaN, 1e-3});
+    second.flush();
+    ASSERT_EQ(out.size(), 2u);
+    std::string problem;
+    const auto p = ImpfPayload::parse(Interval::Second, out[1].payload, problem);
+    ASSERT_TRUE(p) << problem;
+    EXPECT_EQ(p->start, kT0 + 10);
+    ASSERT_EQ(p->size(), 4u);
+    EXPECT_DOUBLE_EQ(p->x[0], 1.0);
+    EXPECT_DOUBLE_EQ(p->x[3], 1.3);
+    EXPECT_TRUE(std::isnan(p->y[2]));
+    // Once sent, nothing of it is taken back again.
+    out.clear();
+    MessageBatcher third("ABC", 1, 10, {}, sink, journal);
+    third.flush();
+    EXPECT_TRUE(out.empty());
+}
+
+}  // namespace
+}  // namespace zuva::network
