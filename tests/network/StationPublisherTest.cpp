@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <string>
 #include <thread>
@@ -247,6 +251,34 @@ TEST_F(TlsBroker, MessagesLeftByAnEarlierRunGoOutFirst) {
     ASSERT_TRUE(subscriber.waitFor([](const Messages& m) { return m.size() == 3; }));
     EXPECT_EQ(secondsReceived(subscriber.messages()), range(kT0, 12));
     publisher.stop();
+}
+
+TEST_F(TlsBroker, AKilledStationLeavesOfflineAsItsRetainedStatus) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        StationPublisher station(config());
+        station.start();
+        StationStatus status;
+        status.time = kT0;
+        status.recording = true;
+        station.setStatus(status);
+        for (;;) ::pause();
+    }
+    ASSERT_GT(child, 0);
+    {
+        TestSubscriber watcher(*broker_, {"zuva/abc/status"});
+        const bool recording = watcher.waitFor([](const Messages& m) {
+            return !m.empty() && m.back().second.find("\"state\":\"recording\"") != std::string::npos;
+        });
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ASSERT_TRUE(recording);
+        ASSERT_TRUE(watcher.waitFor([](const Messages& m) { return m.back().second == "{\"state\":\"offline\"}"; }));
+    }
+    // Retained: whoever looks later sees it too.
+    TestSubscriber later(*broker_, {"zuva/abc/status"});
+    ASSERT_TRUE(later.waitFor([](const Messages& m) { return !m.empty(); }));
+    EXPECT_EQ(later.messages().front().second, "{\"state\":\"offline\"}");
 }
 
 }  // namespace
