@@ -54,8 +54,8 @@ ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPa
       lifecycle_(lifecycleServices(frontend)) {
     acquisition_.decoder().setSecondListener(&seconds_);
     if (auto* listener = dataProducts_.listener()) seconds_.add(*listener, "IAGA-2002 values");
-    publishing_ = StationPublishing::fromSettings({settings_, eventLog_, dataProducts_.chain(), [this] { return stationStatus(); }});
-    if (publishing_) seconds_.add(*publishing_, "MQTT status");
+    publishing_ = StationPublishing::fromSettings(
+        {settings_, eventLog_, dataProducts_.chain(), seconds_, [this] { return stationStatus(); }});
     port_.port().OnRxChar = [this](serial::TComPort&, int count) { acquisition_.ComPort1RxChar(count); };
     port_.port().OnDeviceLost = [this](serial::TComPort&, int systemCode) { reconnect_.PortLost(systemCode); };
     // Start and Stop switch the Options dialog's rate, sensitivity, "Apply" and

@@ -42,6 +42,7 @@ std::unique_ptr<StationPublishing> StationPublishing::fromSettings(const Service
 StationPublishing::StationPublishing(const Services& services, network::StationPublisher::Config config)
     : services_(services), publisher_(std::make_unique<network::StationPublisher>(std::move(config))) {
     services_.values.addListener(*publisher_, "MQTT publisher");
+    services_.seconds.add(*this, "MQTT status");
     services_.log.addLineObserver([this](const std::string& line) {
         publisher_->logLine(line, static_cast<std::int64_t>(std::time(nullptr)));
     });
@@ -52,6 +53,7 @@ StationPublishing::StationPublishing(const Services& services, network::StationP
 StationPublishing::~StationPublishing() {
     // The values still in the filters go out now, as the data products hand them to
     // their files at the end; then the publisher leaves the chain.
+    services_.seconds.remove(*this);
     services_.values.finish();
     services_.values.removeListener(*publisher_);
     publisher_->stop();

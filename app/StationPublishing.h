@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "acquisition/SecondFanOut.h"
 #include "acquisition/SecondListener.h"
 #include "network/StationPublisher.h"
 #include "network/StationStatus.h"
@@ -27,6 +28,7 @@ public:
         settings::SettingsFile& settings;
         recording::EventLog& log;
         products::FilterChain& values;
+        acquisition::SecondFanOut& seconds;  // the status follows every completed second
         // The program's state for the status message (main thread).
         std::function<network::StationStatus()> status;
     };
