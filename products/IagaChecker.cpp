@@ -115,6 +115,7 @@ std::vector<IagaViolation> IagaChecker::check(std::string_view text, const std::
     std::string code;
     std::string reported;
     std::optional<Interval> interval;
+    std::string dataType;
     std::optional<std::int64_t> previous;
     std::optional<std::int64_t> firstDay;
     std::size_t n = 0;
@@ -181,6 +182,7 @@ std::vector<IagaViolation> IagaChecker::check(std::string_view text, const std::
             }
             if (label == "Data Type") {
                 const std::string t = lower(value);
+                dataType = t;
                 if (t != "variation" && t != "provisional" && t != "quasi-definitive" && t != "definitive")
                     c.add(n, "Data Type \"" + std::string(value) +
                                  "\" is not variation, provisional, quasi-definitive or definitive");
@@ -218,6 +220,9 @@ std::vector<IagaViolation> IagaChecker::check(std::string_view text, const std::
             const char letter = fileName[11];
             if (letter != 'v' && letter != 'p' && letter != 'q' && letter != 'd')
                 c.add(0, "file name \"" + fileName + "\" has no data type letter v, p, q or d");
+            else if (!dataType.empty() && dataType.front() != letter)
+                c.add(0, "file name \"" + fileName + "\" has the data type letter " + letter + ", the Data Type is " +
+                             dataType);
             if (firstDay) {
                 const std::string expected = IagaFormat::fileName(code.empty() ? fileName.substr(0, 3) : code, *firstDay,
                                                                   letter, kind == "min" ? Interval::Minute : Interval::Second);

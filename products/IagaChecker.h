@@ -20,7 +20,7 @@ struct IagaViolation {
 // day of year that matches the date, time stamps one interval apart within one UTC
 // day, values that are measurements or the fill values 99999.00 and 88888.00; and,
 // when a file name of the form <code><yyyymmdd><t><sec|min>.<sec|min> is given, that
-// the name agrees with the header and the records.
+// the name agrees with the header (code, interval, data type) and the records.
 class IagaChecker {
 public:
     // fileName: the file's name without directories, or empty to skip the name.

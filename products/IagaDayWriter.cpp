@@ -78,6 +78,16 @@ IagaDayWriter::DayFile IagaDayWriter::openDay(Stream& s, std::int64_t day) {
             const std::size_t whole = lastEnd == std::string::npos ? 0 : lastEnd + 1;
             if (whole < text.size()) f.truncateTo = whole;
             text.resize(whole);
+            // The header and the last record tell where to go on; the records between
+            // are not parsed, so that a restart late in the day costs no noticeable time.
+            const std::size_t columns = text.find("\nDATE ");
+            if (columns != std::string::npos) {
+                const std::size_t headerEnd = text.find('\n', columns + 1);
+                if (headerEnd != std::string::npos && headerEnd + 1 < text.size()) {
+                    const std::size_t lastStart = text.rfind('\n', text.size() - 2) + 1;
+                    if (lastStart > headerEnd) text = text.substr(0, headerEnd + 1) + text.substr(lastStart);
+                }
+            }
             try {
                 const IagaFile file = IagaFileReader::parse(text);
                 if (file.header.iagaCode != s.header->iagaCode) {
@@ -90,10 +100,10 @@ IagaDayWriter::DayFile IagaDayWriter::openDay(Stream& s, std::int64_t day) {
                 } else {
                     f.onDisk = true;
                     if (!file.records.empty()) f.next = file.records.back().time + step;
-                    log_.addlogfile("IAGA-2002 file " + f.path + " continued" +
-                                    (file.records.empty() ? std::string(" after its header")
-                                                          : " after " + timeText(file.records.back().time)) +
-                                    (f.truncateTo != UINT64_MAX ? ", an incomplete last record cut off" : ""));
+                    f.resumeNote = "IAGA-2002 file " + f.path + " continued" +
+                                   (file.records.empty() ? std::string(" after its header")
+                                                         : " after " + timeText(file.records.back().time)) +
+                                   (f.truncateTo != UINT64_MAX ? ", an incomplete last record cut off" : "");
                 }
             } catch (const std::exception& e) {
                 why = std::string("it is not IAGA-2002 (") + e.what() + ")";
@@ -130,7 +140,18 @@ IagaDayWriter::DayFile& IagaDayWriter::dayFile(Stream& s, std::int64_t day) {
         DayFile& done = s.files.back();
         fillUpTo(s, done, done.day + kDaySeconds);
     }
+    if (s.files.empty() && fs_.exists(pathOf(s, day - kDaySeconds))) {
+        // The first file of this run: the day before may have ended while the
+        // program was not running; its file is completed to its last record.
+        DayFile before = openDay(s, day - kDaySeconds);
+        if (before.onDisk && before.next < before.day + kDaySeconds) {
+            fillUpTo(s, before, before.day + kDaySeconds);
+            log_.addlogfile(before.resumeNote);
+            s.files.push_back(std::move(before));
+        }
+    }
     s.files.push_back(openDay(s, day));
+    if (!s.files.back().resumeNote.empty()) log_.addlogfile(s.files.back().resumeNote);
     return s.files.back();
 }
 
@@ -203,10 +224,19 @@ bool IagaDayWriter::write(Stream& s, DayFile& f) {
         f.failing = true;
         return false;
     };
+    bool unnamed = false;
     if (!f.onDisk) {
         // The header and the records so far in an unnamed file, named once whole.
-        const std::string dir = options_.directory.empty() ? "." : options_.directory;
-        if ((error = fs_.openFile(dir, O_TMPFILE | O_WRONLY, 0644, fd)) != 0) return fail(error, "create it");
+        const std::size_t slash = f.path.rfind('/');
+        const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : f.path.substr(0, slash);
+        error = fs_.openFile(dir, O_TMPFILE | O_WRONLY, 0644, fd);
+        unnamed = error == 0;
+        if (error == EOPNOTSUPP || error == EISDIR || error == EINVAL) {
+            // No unnamed files here (FAT, network file systems): the file is made
+            // under its name, never over an existing one.
+            error = fs_.openFile(f.path, O_WRONLY | O_CREAT | O_EXCL, 0644, fd);
+        }
+        if (error != 0) return fail(error, "create it");
     } else {
         if ((error = fs_.openFile(f.path, O_WRONLY | O_APPEND, 0, fd)) != 0) {
             if (error == ENOENT) {
@@ -235,11 +265,12 @@ bool IagaDayWriter::write(Stream& s, DayFile& f) {
         if ((error = fs_.writeSome(fd, f.pending.data() + done, f.pending.size() - done, written)) != 0) break;
         done += written;
     }
-    if (!f.onDisk) {
+    if (unnamed) {
         if (error == 0) error = fs_.linkOpenFile(fd, f.path);
         if (error != 0) return fail(error, "write it");  // nothing of it has a name yet
         f.onDisk = true;
     } else {
+        f.onDisk = true;  // made under its name: what went in stays
         // What went in stays; the rest waits. Whole records are counted.
         const std::size_t recordBytes = IagaFormat::kRecordLength + 1;
         f.pending.erase(0, done);

@@ -20,7 +20,8 @@ namespace zuva::products {
 // record; an incomplete last record (a run killed while writing) is cut off first,
 // and a file that does not fit (another station, not IAGA-2002) is moved aside to
 // "<name>.old" (or ".old2", ...) with a log line. When the next day begins, the
-// file of the day before is completed to its last second or minute.
+// file of the day before is completed to its last second or minute; so is the file
+// of the day before the first value when the program was not running at midnight.
 //
 // A new file appears under its name only with its header whole. A write that fails
 // keeps what it could not write and tries again with every later value, reporting
@@ -60,6 +61,7 @@ private:
         std::size_t pendingRecords = 0;
         std::uint64_t truncateTo = UINT64_MAX;  // an incomplete last record to cut off first
         bool failing = false;
+        std::string resumeNote;  // the log line of a file continued, or empty
     };
     struct Stream {
         Interval interval;

@@ -88,6 +88,29 @@ TEST_F(IagaDayWriterTest, TheNextDayCompletesTheFileOfTheDayBefore) {
     EXPECT_EQ(violations(secFile(kDay + 86400)), "");
 }
 
+TEST_F(IagaDayWriterTest, ARestartAfterMidnightCompletesTheFileOfTheDayBefore) {
+    {
+        IagaDayWriter writer(fs, log, options());
+        writer.valueReady(Interval::Minute, {kDay + 86400 - 180, 1, 2, 3});  // 23:57
+    }
+    IagaDayWriter writer(fs, log, options());
+    writer.valueReady(Interval::Minute, {kDay + 86400 + 300, 4, 5, 6});  // 00:05 the next day
+    const IagaFile before = IagaFileReader::readFile(minFile());
+    ASSERT_EQ(before.records.size(), 1440u);
+    EXPECT_EQ(before.records[1437].x, 1.0);
+    EXPECT_TRUE(std::isnan(before.records[1439].x));
+    EXPECT_EQ(violations(minFile()), "");
+    EXPECT_EQ(IagaFileReader::readFile(minFile(kDay + 86400)).records.size(), 6u);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"IAGA-2002 file " + minFile() + " continued after 2026-03-14 23:57:00"}));
+    // A complete file of the day before is left alone.
+    log.clear();
+    IagaDayWriter third(fs, log, options());
+    third.valueReady(Interval::Minute, {kDay + 86400 + 360, 7, 8, 9});
+    EXPECT_EQ(IagaFileReader::readFile(minFile()).records.size(), 1440u);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"IAGA-2002 file " + minFile(kDay + 86400) +
+                                                   " continued after 2026-03-15 00:05:00"}));
+}
+
 TEST_F(IagaDayWriterTest, ARestartContinuesTheDayAfterItsLastWholeRecord) {
     {
         IagaDayWriter writer(fs, log, options());
@@ -174,6 +197,18 @@ TEST_F(IagaDayWriterTest, ANewFileAppearsOnlyWithItsHeaderWhole) {
     writer.retry();
     EXPECT_EQ(violations(minFile()), "");
     EXPECT_EQ(IagaFileReader::readFile(minFile()).records.size(), 1u);
+}
+
+TEST_F(IagaDayWriterTest, WithoutUnnamedFilesTheFileIsMadeUnderItsName) {
+    IagaDayWriter writer(fs, log, options());
+    fs.failNext(Call::Open, 1, EOPNOTSUPP);  // O_TMPFILE refused, as on FAT
+    writer.valueReady(Interval::Minute, {kDay + 60, 1, 2, 3});
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(fs.calls(Call::Open), 2);
+    EXPECT_EQ(violations(minFile()), "");
+    EXPECT_EQ(IagaFileReader::readFile(minFile()).records.size(), 2u);
+    writer.valueReady(Interval::Minute, {kDay + 120, 4, 5, 6});
+    EXPECT_EQ(IagaFileReader::readFile(minFile()).records.size(), 3u);
 }
 
 TEST_F(IagaDayWriterTest, WhenTooMuchWaitsTheNewestValuesBecomeMissingRecords) {

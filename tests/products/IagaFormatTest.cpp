@@ -181,6 +181,15 @@ TEST(IagaChecker, AcceptsWhatTheFormatWrites) {
     EXPECT_TRUE(IagaChecker::check(minuteFile(), "abc20260314vmin.min").empty());
 }
 
+TEST(IagaChecker, TheFileNameMustAgreeWithCodeAndDataType) {
+    const auto v = IagaChecker::check(minuteFile(), "xyz20260314pmin.min");
+    ASSERT_EQ(v.size(), 2u);
+    EXPECT_EQ(v[0].message, "file name \"xyz20260314pmin.min\" does not begin with the IAGA code in lower case");
+    EXPECT_EQ(v[1].message, "file name \"xyz20260314pmin.min\" has the data type letter p, the Data Type is variation");
+    EXPECT_EQ(IagaChecker::check(minuteFile(), "abc2026031vmin.min").at(0).message,
+              "file name \"abc2026031vmin.min\" is not <code><yyyymmdd><t><sec|min>.<sec|min>");
+}
+
 std::string describe(const std::vector<IagaViolation>& v) {
     std::string out;
     for (const IagaViolation& x : v) out += std::to_string(x.line) + ": " + x.message + "\n";
