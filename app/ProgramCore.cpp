@@ -54,6 +54,8 @@ ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPa
       lifecycle_(lifecycleServices(frontend)) {
     acquisition_.decoder().setSecondListener(&seconds_);
     if (auto* listener = dataProducts_.listener()) seconds_.add(*listener, "IAGA-2002 values");
+    publishing_ = StationPublishing::fromSettings(
+        {settings_, eventLog_, dataProducts_.chain(), seconds_, [this] { return stationStatus(); }});
     port_.port().OnRxChar = [this](serial::TComPort&, int count) { acquisition_.ComPort1RxChar(count); };
     port_.port().OnDeviceLost = [this](serial::TComPort&, int systemCode) { reconnect_.PortLost(systemCode); };
     // Start and Stop switch the Options dialog's rate, sensitivity, "Apply" and
@@ -61,6 +63,20 @@ ProgramCore::ProgramCore(const Frontend& frontend, const std::string& settingsPa
     controls_.addObserver([this](acquisition::Control control, bool enabled) {
         if (control == acquisition::Control::RateBox) options_.setRunControlsEnabled(enabled);
     });
+}
+
+network::StationStatus ProgramCore::stationStatus() {
+    network::StationStatus s;
+    s.recording = acquisition_.DataMode();
+    s.dataFile = dataFile_.DataFileName();
+    s.backlogSeconds = dataFile_.backlogSeconds();
+    s.port = port_.PortName() + (port_.port().Connected() ? " open" : " closed");
+    const auto& counters = acquisition_.counters();
+    s.secondsRecorded = counters.secondsRecorded;
+    s.secondsLost = counters.secondsLost;
+    s.samplesFilled = counters.samplesFilled;
+    s.frameErrors = counters.frameErrors;
+    return s;
 }
 
 settings::OptionsHooks ProgramCore::optionsHooks(const Frontend& frontend) {

@@ -16,6 +16,7 @@
 #include "acquisition/VisualizationSwitch.h"
 #include "app/ProgramLifecycle.h"
 #include "app/SerialPortLink.h"
+#include "app/StationPublishing.h"
 #include "products/IagaProducts.h"
 #include "recording/DataFileWriter.h"
 #include "recording/EventLog.h"
@@ -93,6 +94,8 @@ public:
     acquisition::Acquisition& acquisition() { return acquisition_; }
     // The IAGA-2002 values and day files; consumers of the values add themselves to its chain.
     products::IagaProducts& dataProducts() { return dataProducts_; }
+    // MQTT publishing; null when the settings name no broker. The frontend's timer calls tick().
+    StationPublishing* publishing() { return publishing_.get(); }
     acquisition::AcquisitionRun& run() { return run_; }
     acquisition::PortReconnect& reconnect() { return reconnect_; }
     settings::OptionsModel& options() { return options_; }
@@ -104,6 +107,7 @@ private:
     settings::OptionsHooks optionsHooks(const Frontend& frontend);
     acquisition::AcquisitionRun::Hooks runHooks(const Frontend& frontend);
     ProgramLifecycle::Services lifecycleServices(const Frontend& frontend);
+    network::StationStatus stationStatus();
 
     recording::LocaleFormats formats_;
     recording::SystemClock clock_;
@@ -122,6 +126,7 @@ private:
     acquisition::PortReconnect reconnect_;
     acquisition::AcquisitionRun run_;
     ProgramLifecycle lifecycle_;
+    std::unique_ptr<StationPublishing> publishing_;
 };
 
 }  // namespace zuva::app

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -247,6 +248,12 @@ void TForm1::applyControlState(acquisition::Control control, bool enabled) {
 
 void TForm1::FormCreate() {
     guarded([this] { core_->startUp(); });
+    // The MQTT status also while no seconds come, and the publisher's lines into the log.
+    if (StationPublishing* publishing = core_->publishing()) {
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [publishing] { publishing->tick(); });
+        timer->start(2000);
+    }
     setWindowTitle(kCaption);
     const QSignalBlocker block(ComboBox3);
     ComboBox3->setCurrentIndex(core_->lifecycle().gainIndex());

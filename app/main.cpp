@@ -210,6 +210,16 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config,
     notifier.ready();
     heartbeat.tick(stationState(), zuva::service::WatchdogGate::Clock::now());
     stationTimer.start();
+    // The MQTT status also while no seconds come, and the publisher's lines into the log.
+    QTimer publishingTimer;
+    if (zuva::app::StationPublishing* publishing = core.publishing()) {
+        publishing->setStatusExtras([&disk, &clockOffset](zuva::network::StationStatus& health) {
+            health.diskDaysLeft = disk.daysLeft();
+            health.clockOffsetSeconds = clockOffset.offset();
+        });
+        QObject::connect(&publishingTimer, &QTimer::timeout, [publishing] { publishing->tick(); });
+        publishingTimer.start(2000);
+    }
     return QCoreApplication::exec();
 }
 

@@ -120,6 +120,13 @@ void EventLog::show(const std::string& line) {
     if (lines_.size() >= kLinesShown) lines_.pop_front();
     editText_ = line;
     lines_.push_back(line);
+    for (const auto& observer : lineObservers_) {
+        try {
+            observer(line);
+        } catch (...) {
+            // An observer that fails must not stop the one who logs.
+        }
+    }
     if (!onChanged_) return;
     try {
         onChanged_();

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "recording/Clock.h"
 #include "recording/LocaleFormats.h"
@@ -42,6 +43,10 @@ public:
 
     // Called after every change of the list.
     void setOnChanged(std::function<void()> onChanged) { onChanged_ = std::move(onChanged); }
+    // Called with every line as it enters the list (the publisher sends them on).
+    void addLineObserver(std::function<void(const std::string&)> observer) {
+        lineObservers_.push_back(std::move(observer));
+    }
 
     // How a line reached the file, for a second copy of the log (the journal).
     enum class Delivery {
@@ -66,6 +71,7 @@ private:
     bool failing_ = false;
     std::function<void()> onChanged_;
     Mirror mirror_;
+    std::vector<std::function<void(const std::string&)>> lineObservers_;
 };
 
 }  // namespace zuva::recording

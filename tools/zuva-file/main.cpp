@@ -47,7 +47,7 @@ void usage() {
     std::fprintf(stderr,
                  "usage: zuva-file info FILE\n"
                  "       zuva-file export FILE\n"
-                 "       zuva-file report FILE...\n");
+                 "       zuva-file report FILE...\n"
                  "       zuva-file iaga [--config PATH] [--interval second|minute] [--out DIR] FILE...\n"
                  "       zuva-file iaga --check FILE...\n");
 }
