@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/BoundedLog.h"
 #include "acquisition/ChartFeed.h"
 #include "acquisition/ControlStates.h"
 #include "acquisition/ControlWord.h"
@@ -80,10 +81,14 @@ public:
     const FrameReceiver& receiver() const { return receiver_; }
     // Counts of the stream since the program started.
     const StreamCounters& counters() const { return counters_; }
+    // The acquisition's event log, with its bound on repeating lines.
+    const BoundedLog& boundedLog() const { return log_; }
 
 private:
     Services services_;
-    GuardedLog log_;
+    GuardedLog guardedLog_;
+    // Every line of the acquisition passes here; the repeating kinds are bounded.
+    BoundedLog log_;
     RunFlags flags_;
     ControlWord control_;
     StreamCounters counters_;

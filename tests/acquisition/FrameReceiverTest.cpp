@@ -61,21 +61,24 @@ TEST(FrameReceiver, PartialFrameAtTheEndOfABatchCompletesWithTheNext) {
     EXPECT_TRUE(r.core.log.lines.empty());
 }
 
-TEST(FrameReceiver, AfterStartOnlyABatchBeginningWithSyncIsAssembled) {
+TEST(FrameReceiver, AfterStartStrayBytesBeforeTheFirstFrameArePassedOverSilently) {
     ReceiverRig r;
     r.startData();
-    const DataFrame f = frameAt(0);
-    Bytes noise{0x55};
-    noise.insert(noise.end(), f.begin(), f.end());
-    r.deliver(noise);  // dropped whole, silently, though a frame follows the 0x55
-    EXPECT_TRUE(r.spy.data.empty());
+    Bytes noise{0x55, 0xC1, 0x07};
+    Stream s;
+    s.raw(noise).frame(frameAt(0)).frame(frameAt(1));
+    r.deliver(s.bytes());
+    // With no frame to compare its time with, the first frame is taken once the
+    // frame behind it confirms it.
+    ASSERT_EQ(r.spy.data.size(), 2u);
+    EXPECT_EQ(r.spy.data[0], frameAt(0));
+    EXPECT_EQ(r.spy.data[1], frameAt(1));
     EXPECT_TRUE(r.core.log.lines.empty());
-    r.deliver(f);
-    ASSERT_EQ(r.spy.data.size(), 1u);
-    EXPECT_EQ(r.spy.data[0], f);
+    EXPECT_EQ(r.receiver.dataFrames().skippedBytes(), noise.size());
+    EXPECT_FALSE(r.receiver.dataFrames().hunting());
 }
 
-TEST(FrameReceiver, BadFrameInABatchIsLoggedAndLosesTheRestOfTheBatch) {
+TEST(FrameReceiver, BadFrameInABatchIsLoggedAndEveryGoodFrameAfterItIsKept) {
     struct Case {
         const char* name;
         std::size_t byte;
@@ -94,13 +97,15 @@ TEST(FrameReceiver, BadFrameInABatchIsLoggedAndLosesTheRestOfTheBatch) {
         Stream s;
         s.frame(frameAt(0)).frame(frameAt(1)).frame(bad).frame(frameAt(3)).frame(frameAt(4));
         r.deliver(s.bytes());
-        ASSERT_EQ(r.spy.data.size(), 2u) << c.name;
+        ASSERT_EQ(r.spy.data.size(), 4u) << c.name;
+        EXPECT_EQ(r.spy.data[2], frameAt(3)) << c.name;
+        EXPECT_EQ(r.spy.data[3], frameAt(4)) << c.name;
         EXPECT_EQ(r.core.log.lines, (Lines{c.prefix + frameDump(bad)})) << c.name;
-        EXPECT_TRUE(r.receiver.dataFrames().awaitingSync()) << c.name;
-        // The next batch that begins with a sync byte is assembled from its first byte.
+        EXPECT_FALSE(r.receiver.dataFrames().hunting()) << c.name;
+        EXPECT_EQ(r.core.acq.counters().frameErrors, 0u) << c.name << ": this receiver counts into its own";
         r.deliver(frameAt(5));
-        ASSERT_EQ(r.spy.data.size(), 3u) << c.name;
-        EXPECT_EQ(r.spy.data[2], frameAt(5)) << c.name;
+        ASSERT_EQ(r.spy.data.size(), 5u) << c.name;
+        EXPECT_EQ(r.spy.data[4], frameAt(5)) << c.name;
     }
 }
 
@@ -179,13 +184,16 @@ TEST(FrameReceiver, FailedReadIsReportedOnceAndReceptionGoesOn) {
     ReceiverRig r;
     r.startData();
     r.core.port.failReads = 2;
-    r.deliver(frameAt(0));
-    r.receiver.ComPort1RxChar(19);
+    Stream s;
+    s.frame(frameAt(0)).frame(frameAt(1));
+    r.deliver(s.bytes());
+    r.receiver.ComPort1RxChar(38);
     EXPECT_EQ(r.core.log.lines,
               (Lines{"Error: received bytes not read: ReadFile function failed (win error code: 5)"}));
-    r.receiver.ComPort1RxChar(19);  // the waiting frame is read now
-    ASSERT_EQ(r.spy.data.size(), 1u);
+    r.receiver.ComPort1RxChar(38);  // the waiting frames are read now
+    ASSERT_EQ(r.spy.data.size(), 2u);
     EXPECT_EQ(r.spy.data[0], frameAt(0));
+    EXPECT_EQ(r.spy.data[1], frameAt(1));
 }
 
 TEST(FrameReceiver, ErrorInsideDecodingCostsOnlyThatFrame) {

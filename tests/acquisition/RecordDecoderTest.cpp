@@ -279,10 +279,19 @@ TEST(RecordDecoder, FrameWithImpossibleDateOrTimeIsDroppedAndLogged) {
         sealFrame(bad);
         s.frame(bad).second(t, 101, 255);
         r.deliver(s);
-        EXPECT_EQ(r.notableLog(), (Lines{"Invalid date or time: buf19=" + frameDump(bad)})) << c.name;
+        // Position 100 had no good frame: it holds the sample before it, of its own second.
+        const Sample held = defaultSample(t, 99);
+        EXPECT_EQ(r.notableLog(), (Lines{"Invalid date or time: buf19=" + frameDump(bad),
+                                         "Corrected data: 12 00 02(99-100) = " + std::to_string(held.bx) + " " +
+                                             std::to_string(held.by) + " " + std::to_string(held.bz)}))
+            << c.name;
         ASSERT_EQ(r.file.records.size(), 1u) << c.name << ": the second goes on and is recorded";
         EXPECT_EQ(r.file.opened.size(), 1u) << c.name;
-        EXPECT_NE(r.file.records[0].bx[100], 555) << c.name;
+        EXPECT_EQ(r.file.records[0].bx[100], held.bx) << c.name;
+        EXPECT_EQ(r.file.records[0].bz[100], held.bz) << c.name;
+        EXPECT_EQ(r.acq.counters().frameErrors, 1u) << c.name;
+        EXPECT_EQ(r.acq.counters().samplesFilled, 1u) << c.name;
+        EXPECT_EQ(r.acq.counters().secondsRecorded, 1u) << c.name;
     }
 }
 
