@@ -16,7 +16,9 @@ namespace zuva::acquisition {
 // one without losing a good frame.
 //
 // In step, every 19 bytes are one frame: a frame whose sync byte and checksum are
-// right is handed on; one that is not is reported once (BadSync or BadChecksum) and
+// right is handed on (when its time does not fit the last good frame's, the next
+// frame is hunted for from its second byte); one that is not is reported once
+// (BadSync or BadChecksum) and
 // the scanner starts hunting at the byte after that frame's first byte, because a
 // stray or lost byte shifts the next real frame into the bytes just taken. While
 // hunting it looks for a 0xC1 anywhere in the bytes that follow, across batches,
@@ -72,6 +74,10 @@ private:
     // The time of six BCD stamp bytes, if they are a valid date and time.
     static std::optional<std::int64_t> secondsOf(const std::uint8_t* stamp);
     bool fitsLastGood(const std::uint8_t* frame) const;
+    // In step: a good frame of the same second as the last one, or one whose time fits.
+    bool inStep(const std::uint8_t* frame) const {
+        return std::equal(frame + 2, frame + 8, lastStamp_.begin()) || fitsLastGood(frame);
+    }
     static bool confirmedBy(const std::uint8_t* frame, const std::uint8_t* next);
 
     std::array<std::uint8_t, kHold> held_{};
@@ -88,7 +94,7 @@ void DataFrameScanner::feed(std::span<const std::uint8_t> bytes, OnFrame&& onFra
         const std::size_t want = hunting_ ? kHold : kDataFrameSize;
         if (!hunting_ && len_ == 0) {
             // In step with whole frames in the input: checked in place, nothing copied.
-            while (bytes.size() >= kDataFrameSize && checksOut(bytes.data())) {
+            while (bytes.size() >= kDataFrameSize && checksOut(bytes.data()) && inStep(bytes.data())) {
                 noteGood(bytes.data());
                 onFrame(Outcome::Frame, std::span<const std::uint8_t, kDataFrameSize>(bytes.data(), kDataFrameSize));
                 bytes = bytes.subspan(kDataFrameSize);
@@ -110,7 +116,18 @@ bool DataFrameScanner::step(OnFrame& onFrame) {
         if (len_ < kDataFrameSize) return false;
         const std::span<const std::uint8_t, kDataFrameSize> frame(held_.data(), kDataFrameSize);
         if (checksOut(held_.data())) {
-            takeFront(onFrame);
+            if (inStep(held_.data())) {
+                takeFront(onFrame);
+                return true;
+            }
+            // A frame that checks out but whose time does not fit: handed on as it
+            // is (a clock set, or a frame the decoder refuses), then the next frame
+            // is hunted for from its second byte, in case it was bytes across two
+            // frames behind stray bytes that happened to check out.
+            noteGood(held_.data());
+            onFrame(Outcome::Frame, frame);
+            hunting_ = true;
+            drop(1);
             return true;
         }
         onFrame(held_[0] == kDataFrameSync ? Outcome::BadChecksum : Outcome::BadSync, frame);

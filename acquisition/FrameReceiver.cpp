@@ -77,7 +77,8 @@ void FrameReceiver::ComPort1RxChar(int count) {
         }
         got = std::min(got, want);
         if (got == 0) {
-            takeInputLoss();
+            // A read stops at the place of an input loss: past it, reading goes on.
+            if (takeInputLoss()) continue;
             return;
         }
         remaining -= got;
@@ -93,14 +94,14 @@ void FrameReceiver::ComPort1RxChar(int count) {
     }
 }
 
-void FrameReceiver::takeInputLoss() {
+bool FrameReceiver::takeInputLoss() {
     std::uint64_t dropped = 0;
     try {
         dropped = port_.takeDroppedBytes();
     } catch (...) {
-        return;
+        return false;
     }
-    if (dropped == 0) return;
+    if (dropped == 0) return false;
     droppedInput_ += dropped;
     log_.addlogfile("Input queue overflow: " + std::to_string(dropped) +
                     " bytes lost, reception resynchronised");
@@ -108,6 +109,7 @@ void FrameReceiver::takeInputLoss() {
     // the next frame is hunted for.
     data_.breakInStream();
     position_.restart();
+    return true;
 }
 
 bool FrameReceiver::positionBatch(std::span<const std::uint8_t> batch) {

@@ -77,7 +77,8 @@ private:
     RunFlags& flags_;
 
     std::vector<std::uint8_t> rxBuffer_;
-    void takeInputLoss();
+    // Logs and counts a loss of input bytes at this place; true when there was one.
+    bool takeInputLoss();
 
     DataFrameScanner data_;
     StreamCounters ownCounters_;
