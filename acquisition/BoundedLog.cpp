@@ -29,11 +29,12 @@ void BoundedLog::addlogfile(const std::string& message) {
             break;
         }
     }
+    // A line in a later minute first closes the counts of the minute before.
+    turnTo(minuteOf(clock_.now()));
     if (kind == kKinds.size()) {
         log_.addlogfile(message);
         return;
     }
-    turnTo(minuteOf(clock_.now()));
     if (written_[kind] < kPerMinute) {
         ++written_[kind];
         log_.addlogfile(message);
