@@ -52,6 +52,8 @@ void Acquisition::EndRun() {
     c.setEnabled(Control::GainBox, true);
     c.setEnabled(Control::ComPortMenu, true);
     flags_.dataMode = false;
+    // The counts of lines left out so far are said before the run's end.
+    log_.flush();
 }
 
 void Acquisition::StopTransmission() {

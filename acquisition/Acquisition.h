@@ -56,7 +56,8 @@ public:
     // sent, then the run is active. A refused write is thrown and leaves it inactive.
     void StartTransmission();
     // Stop, before the port is opened: the controls locked by PrepareRun and the gain
-    // box enabled, a new data file asked for, the run inactive (DataFrames ignored).
+    // box enabled, a new data file asked for, the run inactive (DataFrames ignored),
+    // and the counts of repeating log lines left out so far written.
     void EndRun();
     // Stop, once the port is open: "Stop = " + the data file name logged, transmission
     // off and the byte sent. A refused write is thrown.

@@ -9,15 +9,21 @@ std::int64_t BoundedLog::minuteOf(const recording::LocalDateTime& t) {
 void BoundedLog::turnTo(std::int64_t minute) {
     if (minute_ && *minute_ == minute) return;
     minute_ = minute;
+    writeSummaries();
+    written_.fill(0);
+}
+
+void BoundedLog::writeSummaries() {
     for (std::size_t k = 0; k < kKinds.size(); ++k) {
         const std::uint64_t left = leftOut_[k];
-        written_[k] = 0;
         leftOut_[k] = 0;
         if (left > 0) {
             log_.addlogfile(std::string(kKinds[k].name) + ": " + std::to_string(left) + " more in the last minute");
         }
     }
 }
+
+void BoundedLog::flush() { writeSummaries(); }
 
 void BoundedLog::poll() { turnTo(minuteOf(clock_.now())); }
 

@@ -30,6 +30,9 @@ public:
     void addlogfile(const std::string& message) override;
     // Writes the summaries of a minute that has ended.
     void poll();
+    // Writes the summaries of the minute so far at once (the end of a run), so that
+    // no count is left unsaid; the lines already passed this minute still count.
+    void flush();
 
     // Lines of each kind left out since construction (all kinds together).
     std::uint64_t suppressed() const { return suppressedTotal_; }
@@ -53,6 +56,7 @@ private:
     static std::int64_t minuteOf(const recording::LocalDateTime& t);
     // Ends the minute of the counts when `minute` is another one.
     void turnTo(std::int64_t minute);
+    void writeSummaries();
 
     recording::LogSink& log_;
     const recording::Clock& clock_;

@@ -65,6 +65,27 @@ TEST(BoundedLog, KindsAreCountedApartAndOtherLinesAlwaysPass) {
                            "Stop = TEST.ZUV"}));
 }
 
+TEST(BoundedLog, TheEndOfARunSaysWhatWasLeftOutSoFar) {
+    AcquisitionRig r;
+    r.clock.set({2026, 12, 11, 13, 20, 0, 0});
+    r.start(1);
+    Stream s;
+    s.second({2026, 12, 11, 13, 20, 0}, 100, 101);  // the way in
+    for (int i = 0; i < 12; ++i) {
+        DataFrame f = encodeDataFrame({2026, 12, 11, 13, 20, 0}, 0, static_cast<std::uint8_t>(2 * i), 1, 2, 3);
+        f[18] = static_cast<std::uint8_t>(f[18] + 1);
+        s.frame(f).frame(encodeDataFrame({2026, 12, 11, 13, 20, 0}, 0, static_cast<std::uint8_t>(2 * i + 1), 1, 2, 3));
+    }
+    r.deliver(s);
+    r.stop();
+    const std::vector<std::string> lines = r.log.lines;
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "Checksum error: 2 more in the last minute");
+    EXPECT_EQ(lines.back(), "Stop = TEST.ZUV");
+    // The minute's ten are used up: the next checksum error of it is only counted.
+    EXPECT_EQ(r.acq.boundedLog().suppressed(), 2u);
+}
+
 TEST(BoundedLog, AMinuteWithinTheLimitWritesNoSummary) {
     BoundedRig r;
     for (int n = 0; n < 10; ++n) r.bounded.addlogfile("Lost seconds: " + std::to_string(n));
