@@ -121,5 +121,69 @@ TEST(HeldMainThread, ThreeSecondsOfHoldLoseNoByteAndSwitchTheChartsOff) {
     }
 }
 
+TEST(HeldMainThread, AnOverflowOfTheInputQueueIsLoggedOnceAndReceptionFindsItsWayBack) {
+    serial::testing::PtyPair pty;
+    serial::MainThreadQueue queue;
+    fakes::RecordingLog log;
+    SerialPortLink link(queue, log);
+    fakes::FakeTimer timer;
+    fakes::FakePortPresence presence;
+    acq::ControlStates controls;
+    fakes::FakeClock clock;
+    clock.set({2026, 12, 11, 13, 30, 0, 0});
+    fakes::FakeDataFileSink file;
+    fakes::FakeChartFeed chart;
+    fakes::FakeStatusPanels panels;
+    fakes::FakeVisualizationSwitch visualization;
+    acq::Acquisition core({link, timer, presence, controls, log, clock, file, chart, panels, visualization});
+    core.decoder().setAveraging(1);
+
+    link.port().OnRxChar = [&](serial::TComPort&, int count) { core.ComPort1RxChar(count); };
+    link.port().SetPort(pty.path());
+    // A queue of under two seconds of data cannot hold three seconds of hold.
+    link.port().Buffer().SetInputSize(8192);
+    link.port().OpenPort();
+    core.PrepareRun();
+    core.StartTransmission();
+    log.clear();
+
+    std::thread instrument([&] {
+        const auto begin = std::chrono::steady_clock::now();
+        for (int slice = 0; slice < kSeconds * 16; ++slice) {
+            std::vector<std::uint8_t> bytes;
+            for (int n = 0; n < 16; ++n) {
+                const auto f = frameAt(slice / 16, (slice % 16) * 16 + n);
+                bytes.insert(bytes.end(), f.begin(), f.end());
+            }
+            std::this_thread::sleep_until(begin + slice * 62500us);
+            pty.writeAll(bytes.data(), bytes.size());
+        }
+    });
+    queue.serveUntil([&] { return !file.records.empty(); }, 20s);
+    std::this_thread::sleep_for(3s);
+    const bool last = queue.serveUntil(
+        [&] { return !file.records.empty() && file.records.back().second == kSeconds - 1; }, 30s);
+    instrument.join();
+    queue.serveUntil([] { return false; }, 100ms);
+    link.port().ClosePort();
+
+    ASSERT_TRUE(last) << "the last second was not recorded";
+    const std::uint64_t dropped = link.port().DroppedBytes();
+    ASSERT_GT(dropped, 0u);
+    EXPECT_EQ(link.port().Overflows(), 1u);
+    std::vector<std::string> overflow;
+    for (const std::string& line : log.lines) {
+        if (line.rfind("Input queue overflow: ", 0) == 0) overflow.push_back(line);
+    }
+    EXPECT_EQ(overflow, (std::vector<std::string>{"Input queue overflow: " + std::to_string(dropped) +
+                                                  " bytes lost, reception resynchronised"}));
+    EXPECT_EQ(core.receiver().droppedInputBytes(), dropped);
+    // The last second came after the loss: whole and exact.
+    const auto& rec = file.records.back();
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(rec.bx[static_cast<std::size_t>(i)], sampleAt(kSeconds - 1, i, 0)) << "position " << i;
+    }
+}
+
 }  // namespace
 }  // namespace zuva::app
