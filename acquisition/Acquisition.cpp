@@ -4,12 +4,17 @@ namespace zuva::acquisition {
 
 Acquisition::Acquisition(const Services& services)
     : services_(services),
-      log_(services.log),
+      guardedLog_(services.log),
+      log_(guardedLog_, services.clock),
       control_(services.port, log_, services.controls, services.timer, services.presence, services.panels, flags_),
       decoder_(control_, log_, services.clock, services.dataFile, services.chart, services.panels,
                services.visualization),
       receiver_(services.port, decoder_, control_, log_, services.timer, services.visualization, services.controls,
-                flags_) {}
+                flags_) {
+    decoder_.countInto(counters_);
+    receiver_.countInto(counters_);
+    receiver_.boundLog(&log_);
+}
 
 void Acquisition::PrepareRun() {
     decoder_.resetForRun();
@@ -47,6 +52,8 @@ void Acquisition::EndRun() {
     c.setEnabled(Control::GainBox, true);
     c.setEnabled(Control::ComPortMenu, true);
     flags_.dataMode = false;
+    // The counts of lines left out so far are said before the run's end.
+    log_.flush();
 }
 
 void Acquisition::StopTransmission() {
@@ -62,6 +69,7 @@ void Acquisition::StopTransmissionWithoutPort() {
 
 void Acquisition::ResumeAfterGap() {
     receiver_.resumeAfterGap();
+    decoder_.resumeAfterGap();
     control_.SendControlByte();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/BoundedLog.h"
 #include "acquisition/ChartFeed.h"
 #include "acquisition/ControlStates.h"
 #include "acquisition/ControlWord.h"
@@ -55,7 +56,8 @@ public:
     // sent, then the run is active. A refused write is thrown and leaves it inactive.
     void StartTransmission();
     // Stop, before the port is opened: the controls locked by PrepareRun and the gain
-    // box enabled, a new data file asked for, the run inactive (DataFrames ignored).
+    // box enabled, a new data file asked for, the run inactive (DataFrames ignored),
+    // and the counts of repeating log lines left out so far written.
     void EndRun();
     // Stop, once the port is open: "Stop = " + the data file name logged, transmission
     // off and the byte sent. A refused write is thrown.
@@ -80,10 +82,14 @@ public:
     const FrameReceiver& receiver() const { return receiver_; }
     // Counts of the stream since the program started.
     const StreamCounters& counters() const { return counters_; }
+    // The acquisition's event log, with its bound on repeating lines.
+    const BoundedLog& boundedLog() const { return log_; }
 
 private:
     Services services_;
-    GuardedLog log_;
+    GuardedLog guardedLog_;
+    // Every line of the acquisition passes here; the repeating kinds are bounded.
+    BoundedLog log_;
     RunFlags flags_;
     ControlWord control_;
     StreamCounters counters_;

@@ -31,19 +31,24 @@ FrameReceiver::FrameReceiver(PortIo& port, FrameHandler& handler, ControlWord& c
 void FrameReceiver::resetForRun() {
     data_.restart();
     position_.restart();
-    data_.waitForSync();
     position_.waitForSync();
     awaitSecondStart_ = false;
 }
 
 void FrameReceiver::resumeAfterGap() {
     data_.restart();
-    data_.waitForSync();
     awaitSecondStart_ = true;
 }
 
 void FrameReceiver::ComPort1RxChar(int count) {
     if (count <= 0) return;
+    if (bounded_ != nullptr) {
+        try {
+            bounded_->poll();
+        } catch (...) {
+            // A summary line that cannot be written costs no data.
+        }
+    }
     if (count > kBacklogLimit) {
         log_.addlogfile("Count= " + std::to_string(count));
         log_.addlogfile("Sorry, not enough CPU resources for real time visualization! Visualization: Off.");
@@ -71,16 +76,40 @@ void FrameReceiver::ComPort1RxChar(int count) {
             return;
         }
         got = std::min(got, want);
-        if (got == 0) return;
-        remaining -= got;
-        if (dropRest) continue;
-        const std::span<const std::uint8_t> batch(rxBuffer_.data(), got);
-        if (flags_.positionRequestPending && !positionBatch(batch)) {
-            dropRest = true;
-            continue;
+        if (got == 0) {
+            // A read stops at the place of an input loss: past it, reading goes on.
+            if (takeInputLoss()) continue;
+            return;
         }
-        if (flags_.dataMode) dataBatch(batch);
+        remaining -= got;
+        if (!dropRest) {
+            const std::span<const std::uint8_t> batch(rxBuffer_.data(), got);
+            if (flags_.positionRequestPending && !positionBatch(batch)) {
+                dropRest = true;
+            } else if (flags_.dataMode) {
+                dataBatch(batch);
+            }
+        }
+        takeInputLoss();
     }
+}
+
+bool FrameReceiver::takeInputLoss() {
+    std::uint64_t dropped = 0;
+    try {
+        dropped = port_.takeDroppedBytes();
+    } catch (...) {
+        return false;
+    }
+    if (dropped == 0) return false;
+    droppedInput_ += dropped;
+    log_.addlogfile("Input queue overflow: " + std::to_string(dropped) +
+                    " bytes lost, reception resynchronised");
+    // What follows does not join what came before: a partial frame is dropped and
+    // the next frame is hunted for.
+    data_.breakInStream();
+    position_.restart();
+    return true;
 }
 
 bool FrameReceiver::positionBatch(std::span<const std::uint8_t> batch) {
@@ -110,31 +139,25 @@ bool FrameReceiver::positionBatch(std::span<const std::uint8_t> batch) {
 }
 
 void FrameReceiver::dataBatch(std::span<const std::uint8_t> batch) {
-    if (!data_.acceptBatch(batch)) return;
-    while (!batch.empty()) {
-        const AssemblyStep step = data_.feed(batch);
-        batch = batch.subspan(step.consumed);
-        if (step.outcome == FrameOutcome::NeedMore) return;
-        DataFrame frame{};
-        std::copy_n(data_.frame().begin(), kDataFrameSize, frame.begin());
-        switch (step.outcome) {
-            case FrameOutcome::Frame:
-                if (awaitSecondStart_ && frame[kSampleIndexOffset] != 0) break;  // rest of a second begun in the gap
+    data_.feed(batch, [this](DataFrameScanner::Outcome outcome, std::span<const std::uint8_t, kDataFrameSize> bytes) {
+        DataFrame frame;
+        std::copy_n(bytes.begin(), kDataFrameSize, frame.begin());
+        switch (outcome) {
+            case DataFrameScanner::Outcome::Frame:
+                if (awaitSecondStart_ && frame[kSampleIndexOffset] != 0) return;  // rest of a second begun in the gap
                 awaitSecondStart_ = false;
                 decodeData(frame);
-                break;
-            case FrameOutcome::BadSync:
-                log_.addlogfile("Error decodedata: buf19=" + frameDump(frame));
-                data_.waitForSync();
                 return;
-            case FrameOutcome::BadChecksum:
-                data_.waitForSync();
+            case DataFrameScanner::Outcome::BadSync:
+                ++counters_->frameErrors;
+                log_.addlogfile("Error decodedata: buf19=" + frameDump(frame));
+                return;
+            case DataFrameScanner::Outcome::BadChecksum:
+                ++counters_->frameErrors;
                 log_.addlogfile("Checksum error: buf19=" + frameDump(frame));
                 return;
-            case FrameOutcome::NeedMore:
-                return;
         }
-    }
+    });
 }
 
 void FrameReceiver::stopPositionTransmission() {

@@ -30,4 +30,12 @@ std::string bcdDigits(std::uint8_t byte) {
     return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
 }
 
+std::int64_t stampSeconds(const FrameStamp& stamp) {
+    std::int64_t days = 0;
+    for (int y = 2000; y < stamp.date.year; ++y) days += (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)) ? 366 : 365;
+    for (int m = 1; m < stamp.date.month; ++m) days += daysInMonth(stamp.date.year, m);
+    days += stamp.date.day - 1;
+    return days * 86400 + stamp.time.hour * 3600 + stamp.time.minute * 60 + stamp.time.second;
+}
+
 }  // namespace zuva::acquisition

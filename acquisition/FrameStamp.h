@@ -30,4 +30,8 @@ std::optional<FrameStamp> readFrameStamp(std::span<const std::uint8_t, 6> bytes)
 // the digits are only shown, never computed with.
 std::string bcdDigits(std::uint8_t byte);
 
+// Seconds since 2000-01-01 00:00:00 of a stamp, for telling how far apart two
+// frames lie (across midnight, month and year ends).
+std::int64_t stampSeconds(const FrameStamp& stamp);
+
 }  // namespace zuva::acquisition

@@ -17,6 +17,10 @@ public:
     virtual std::size_t ReadBytes(std::span<std::uint8_t> into) = 0;
     // Sends one byte and returns when it has gone out. Failures are thrown.
     virtual void WriteByte(std::uint8_t byte) = 0;
+    // Bytes the port's input queue had to drop, because it was full, since the last
+    // call. ReadBytes stops at the place of such a loss, so the bytes read before
+    // this call returns a count do not join the bytes read after it.
+    virtual std::uint64_t takeDroppedBytes() { return 0; }
 };
 
 }  // namespace zuva::acquisition

@@ -63,6 +63,9 @@ void RecordDecoder::resetForRun() {
     // A new run reports its own data file failures.
     fileFaults_.recovered();
     secondsNotWritten_ = 0;
+    second_ = {};
+    lastSecond_.reset();
+    gapReported_ = false;
     rotation_.resetForRun();
 }
 
@@ -89,19 +92,26 @@ void RecordDecoder::DecodeDataFrame(const DataFrame& frame) {
     if (!fields) {
         // A date or time that does not exist cannot be placed in a second or on the
         // time axis: the frame is dropped, decoding goes on with the next one.
+        ++counters_->frameErrors;
         log_.addlogfile("Invalid date or time: buf19=" + frameDump(frame));
         return;
     }
     const DataFrameFields& f = *fields;
-    statusByte_ = f.statusByte;
 
     // The unit echoes the gain code in force; until it agrees, the byte goes again.
     if (f.gainCode() != control_.SentGainCode()) sendControlByte();
 
+    const bool newSecond = !lastSecond_ || !(*lastSecond_ == f.stamp);
+    // A late frame of a second completed already has no place left.
+    if (!newSecond && !second_.open) return;
+    if (newSecond) beginSecond(f.stamp, f.sampleIndex);
+
+    statusByte_ = f.statusByte;
     date_ = f.stamp.date;
     time_ = f.stamp.time;
     timeTextSet_ = true;
     TimeOfDay chartTime = time_;
+    bool pcClock = false;
     if (date_ == kUnsetInstrumentDate) {
         // The unit's clock was never set: names, chart times and the hour check
         // follow the PC's clock, the record keeps the instrument's time.
@@ -109,13 +119,17 @@ void RecordDecoder::DecodeDataFrame(const DataFrame& frame) {
         chartTime = {pc.hour, pc.minute, pc.second};
         fileDate_ = fileDateText({pc.year, pc.month, pc.day});
         fileTime_ = fileTimeText(chartTime) + "_";
+        pcClock = true;
     } else {
         fileDate_ = fileDateText(date_);
         fileTime_ = fileTimeText(time_);
     }
     chartTime_ = chartTime;
-
-    if (f.sampleIndex == 0) rotation_.countSecondStart();
+    if (newSecond) {
+        // A second's chart time is fixed by its first frame.
+        second_.chartTime = chartTime;
+        second_.pcClock = pcClock;
+    }
 
     if (rotation_.dateCheck(date_, time_.isMidnight())) resetCharts();
 
@@ -127,38 +141,105 @@ void RecordDecoder::DecodeDataFrame(const DataFrame& frame) {
         }
     }
 
-    if (f.sampleIndex == 0 && lastIndex_ != 255 && rotation_.lostEndCheckActive()) {
-        if (lastIndex_ == 0) {
-            // The previous second ended after its first sample: it is not written. This
-            // frame is the first sample of a new second and is kept.
-            log_.addlogfile("Corrected data: " + timeText(previousTime_) + "(0) - " + timeText(time_) + "(0)");
-        } else {
-            log_.addlogfile("Corrected data: " + timeText(previousTime_) + "(" + std::to_string(lastIndex_) +
-                            "-255) = " + std::to_string(lastSample_.bx) + " " + std::to_string(lastSample_.by) +
-                            " " + std::to_string(lastSample_.bz));
-            const auto from = static_cast<std::ptrdiff_t>(lastIndex_) + 1;
-            std::fill(blockX_.begin() + from, blockX_.end(), lastSample_.bx);
-            std::fill(blockY_.begin() + from, blockY_.end(), lastSample_.by);
-            std::fill(blockZ_.begin() + from, blockZ_.end(), lastSample_.bz);
-            FinishSecond(previousTime_, previousChartTime_);
-        }
-    }
-
     blockX_[f.sampleIndex] = f.bx;
     blockY_[f.sampleIndex] = f.by;
     blockZ_[f.sampleIndex] = f.bz;
-    lastIndex_ = f.sampleIndex;
-    lastSample_ = {f.bx, f.by, f.bz};
-    previousTime_ = time_;
-    previousChartTime_ = chartTime;
+    second_.have.set(f.sampleIndex);
+    second_.statusByte = f.statusByte;
 
     rotation_.hourCheck(chartTime.hour);
     if (rotation_.fileDue()) openDataFile();
 
-    if (rotation_.recording() && f.sampleIndex == 255) {
-        FinishSecond(time_, chartTime);
+    if (f.sampleIndex == 255) {
+        completeSecond(std::nullopt);
         applyPendingGain();
     }
+}
+
+void RecordDecoder::beginSecond(const FrameStamp& stamp, std::uint8_t index) {
+    if (second_.open) completeSecond(std::make_pair(stamp.time, static_cast<int>(index)));
+    if (lastSecond_ && !gapReported_) reportLostSeconds(*lastSecond_, stamp);
+    gapReported_ = false;
+    rotation_.countSecondStart();
+    lastSecond_ = stamp;
+    second_.open = true;
+    second_.date = stamp.date;
+    second_.time = stamp.time;
+    second_.have.reset();
+}
+
+void RecordDecoder::reportLostSeconds(const FrameStamp& from, const FrameStamp& to) {
+    const std::int64_t apart = stampSeconds(to) - stampSeconds(from);
+    // A jump backwards or by more than kMostLostSeconds is the instrument's clock
+    // being set, not a loss of data.
+    if (apart <= 1 || apart > kMostLostSeconds + 1) return;
+    const std::int64_t missing = apart - 1;
+    const auto timeAt = [](std::int64_t seconds) {
+        const auto ofDay = static_cast<int>(((seconds % 86400) + 86400) % 86400);
+        return TimeOfDay{ofDay / 3600, ofDay / 60 % 60, ofDay % 60};
+    };
+    const std::int64_t first = stampSeconds(from) + 1;
+    counters_->secondsLost += static_cast<std::uint64_t>(missing);
+    log_.addlogfile("Lost seconds: " + timeText(timeAt(first)) + " - " + timeText(timeAt(first + missing - 1)) + " (" +
+                    std::to_string(missing) + " s)");
+}
+
+void RecordDecoder::completeSecond(const std::optional<std::pair<TimeOfDay, int>>& revealedBy) {
+    second_.open = false;
+    // Seconds are recorded from the third one of a run on; earlier ones only count.
+    if (!rotation_.recording()) return;
+    if (revealedBy && second_.have.count() == 1 && second_.have.test(0)) {
+        // The second ended after its first sample: it is not written.
+        log_.addlogfile("Corrected data: " + timeText(second_.time) + "(0) - " + timeText(revealedBy->first) + "(" +
+                        std::to_string(revealedBy->second) + ")");
+        return;
+    }
+    const std::uint8_t status = statusByte_;
+    statusByte_ = second_.statusByte;
+    const std::uint32_t filled = fillGaps();
+    FinishSecond(second_.time, second_.chartTime, filled);
+    statusByte_ = status;
+}
+
+std::uint32_t RecordDecoder::fillGaps() {
+    const std::bitset<256>& have = second_.have;
+    if (have.all() || have.none()) return 0;
+    std::uint32_t filled = 0;
+    int first = 0;
+    while (!have.test(static_cast<std::size_t>(first))) ++first;
+    if (first > 0) {
+        fillRun(0, first - 1, first);
+        filled += static_cast<std::uint32_t>(first);
+    }
+    for (int i = first + 1; i < 256;) {
+        if (have.test(static_cast<std::size_t>(i))) {
+            ++i;
+            continue;
+        }
+        const int from = i;
+        while (i < 256 && !have.test(static_cast<std::size_t>(i))) ++i;
+        fillRun(from, i - 1, from - 1);
+        filled += static_cast<std::uint32_t>(i - from);
+    }
+    counters_->samplesFilled += filled;
+    return filled;
+}
+
+void RecordDecoder::fillRun(int from, int to, int source) {
+    const auto at = static_cast<std::size_t>(source);
+    const std::int32_t x = blockX_[at];
+    const std::int32_t y = blockY_[at];
+    const std::int32_t z = blockZ_[at];
+    std::fill(blockX_.begin() + from, blockX_.begin() + to + 1, x);
+    std::fill(blockY_.begin() + from, blockY_.begin() + to + 1, y);
+    std::fill(blockZ_.begin() + from, blockZ_.begin() + to + 1, z);
+    // The range names every position that now holds the sample's value, the sample
+    // itself included: (200-255) after the lost end, (0-3) before a late start.
+    const int low = std::min(from, source);
+    const int high = std::max(to, source);
+    log_.addlogfile("Corrected data: " + timeText(second_.time) + "(" + std::to_string(low) + "-" +
+                    std::to_string(high) + ") = " + std::to_string(x) + " " + std::to_string(y) + " " +
+                    std::to_string(z));
 }
 
 void RecordDecoder::DecodePositionFrame(const PositionFrame& frame) {
@@ -177,7 +258,7 @@ void RecordDecoder::DecodePositionFrame(const PositionFrame& frame) {
     log_.addlogfile(text);
 }
 
-void RecordDecoder::FinishSecond(const TimeOfDay& secondTime, const TimeOfDay& chartTime) {
+void RecordDecoder::FinishSecond(const TimeOfDay& secondTime, const TimeOfDay& chartTime, std::uint32_t filled) {
     const bool feed = visualization_.isOn();
     const double sensitivity = sensitivity_;
     const double gain = control_.gain();
@@ -220,8 +301,8 @@ void RecordDecoder::FinishSecond(const TimeOfDay& secondTime, const TimeOfDay& c
     }
     if (feed && points > 0) feedChart(points);
     fillRecord(secondTime);
-    appendRecord(secondTime);
-    passOn(secondTime);
+    if (appendRecord(secondTime)) ++counters_->secondsRecorded;
+    passOn(secondTime, filled);
     showSecond(secondTime);
 }
 
@@ -247,12 +328,13 @@ void RecordDecoder::fillRecord(const TimeOfDay& secondTime) {
     }
 }
 
-void RecordDecoder::passOn(const TimeOfDay& secondTime) {
+void RecordDecoder::passOn(const TimeOfDay& secondTime, std::uint32_t filled) {
     if (seconds_ == nullptr) return;
     CompletedSecond second;
-    second.date = date_;
+    second.date = second_.date;
     second.time = secondTime;
-    second.pcClock = !fileTime_.empty() && fileTime_.back() == '_';
+    second.pcClock = second_.pcClock;
+    second.filledSamples = filled;
     second.averaging = averaging_;
     second.sensitivity = sensitivity_;
     second.gain = control_.gain();
@@ -260,26 +342,27 @@ void RecordDecoder::passOn(const TimeOfDay& secondTime) {
     seconds_->secondCompleted(second);
 }
 
-void RecordDecoder::appendRecord(const TimeOfDay& secondTime) {
+bool RecordDecoder::appendRecord(const TimeOfDay& secondTime) {
     const std::string what = timeText(secondTime);
     if (!rotation_.HeaderWritten()) {
         // No data file could be begun for this period: a record appended now would go
         // into a file without header, which no reader can use.
         ++secondsNotWritten_;
         fileFaults_.failed("Error: second " + what + " not recorded: no data file is open");
-        return;
+        return false;
     }
     try {
         dataFile_.AppendSecondRecord(record_);
     } catch (...) {
         ++secondsNotWritten_;
         fileFaults_.failed("Error: second " + what + " not recorded: " + currentErrorText(std::current_exception()));
-        return;
+        return false;
     }
     if (fileFaults_.recovered() > 0) {
         log_.addlogfile("Recording resumed: " + std::to_string(secondsNotWritten_) + " seconds not recorded");
         secondsNotWritten_ = 0;
     }
+    return true;
 }
 
 void RecordDecoder::showSecond(const TimeOfDay& secondTime) {

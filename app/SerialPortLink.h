@@ -29,6 +29,7 @@ public:
                    serial::PortLister lister = serial::PortLister{});
 
     std::size_t ReadBytes(std::span<std::uint8_t> into) override { return port_.ReadBytes(into); }
+    std::uint64_t takeDroppedBytes() override { return port_.TakeDroppedBytes(); }
     // Throws EComPort 2 when the byte could not be sent in time.
     void WriteByte(std::uint8_t byte) override;
 

@@ -18,7 +18,17 @@
 //           bit 1: the port goes away and comes back at the second split (reception
 //           resumes with the next whole second); bit 2: the Stop at the third split
 //           happens while the port is away
+//           bit 3: an edited stream instead of raw bytes (below)
 //   rest    the byte stream from the instrument
+//
+// Edited stream (byte 6 bit 3): a run at 256 Hz receives three clean seconds and
+// then one frame per remaining input byte, each edited by that byte: bits 0-1
+// 0 sent as it is, 1 left out, 2 sent with a wrong checksum, 3 sent after 1..8
+// stray bytes (bits 2-4) that are never the sync byte; bytes are handed over in
+// notifications of byte 2 + 1 bytes. Checked: every frame sent intact is in the
+// data file at its place, every other position of a recorded second holds the
+// nearest earlier intact sample of its own second (the first one when the gap is
+// at its start), and every second that could be completed is recorded.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -28,6 +38,10 @@
 #include <cstdlib>
 #include <span>
 #include <string>
+
+#include <map>
+#include <optional>
+#include <vector>
 
 #include "FuzzCheck.h"
 #include "acquisition/Acquisition.h"
@@ -128,15 +142,128 @@ struct Rig {
         for (const auto& line : log.lines) check(singleLine(line), "log line without line breaks");
         log.lines.clear();
         for (const auto& text : panels.texts) check(singleLine(text), "panel text without line breaks");
-        check(core.receiver().dataFrames().stored() < acq::kDataFrameSize, "partial DataFrame fits");
+        check(core.receiver().dataFrames().stored() < 2 * acq::kDataFrameSize, "held DataFrame bytes fit");
         check(core.receiver().positionFrames().stored() < acq::kPositionFrameSize, "partial PositionFrame fits");
     }
 };
+
+// The sample of frame i of second k of the edited stream, spread by a hash so that
+// a value out of its place or second shows.
+std::array<std::int32_t, 3> editedSample(long k, int i) {
+    std::uint64_t x = static_cast<std::uint64_t>(k) * 256 + static_cast<std::uint64_t>(i) + 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    const std::uint64_t h = x ^ (x >> 31);
+    auto v = [](std::uint64_t bits) { return static_cast<std::int32_t>(bits % 16777216) - 8388608; };
+    return {v(h), v(h >> 24), v(h >> 40)};
+}
+
+// k seconds after base, within the same day.
+acq::FrameDateTime timeOf(acq::FrameDateTime base, long k) {
+    const long ofDay = (base.hour * 3600L + base.minute * 60L + base.second + k) % 86400;
+    base.hour = static_cast<int>(ofDay / 3600);
+    base.minute = static_cast<int>(ofDay / 60 % 60);
+    base.second = static_cast<int>(ofDay % 60);
+    return base;
+}
+
+void editedStream(const std::uint8_t* data, std::size_t size) {
+    Rig rig;
+    rig.averaging = 1;
+    rig.core.decoder().setAveraging(1);
+    rig.startRun();
+    const std::size_t batch = static_cast<std::size_t>(data[2]) + 1;
+    const acq::FrameDateTime base{2026, 12, 11, 13, 59, 40};
+    constexpr long kClean = 3 * 256;
+    const long frames = kClean + static_cast<long>(size - kControlBytes);
+
+    std::vector<std::uint8_t> bytes;
+    // Per second: which positions were sent intact.
+    std::map<long, std::array<bool, 256>> intact;
+    for (long n = 0; n < frames; ++n) {
+        const long k = n / 256;
+        const int i = static_cast<int>(n % 256);
+        const std::uint8_t op = n < kClean ? 0 : data[kControlBytes + static_cast<std::size_t>(n - kClean)];
+        const acq::FrameDateTime t = timeOf(base, k);
+        const auto v = editedSample(k, i);
+        auto f = acq::encodeDataFrame(t, 0x08, static_cast<std::uint8_t>(i), v[0], v[1], v[2]);
+        intact[k];
+        switch (op & 3) {
+            case 0:
+                intact[k][static_cast<std::size_t>(i)] = true;
+                break;
+            case 1:
+                continue;
+            case 2:
+                f[acq::kDataFrameSize - 1] = static_cast<std::uint8_t>(f[acq::kDataFrameSize - 1] ^ (op | 1));
+                break;
+            case 3:
+                for (int j = 0; j <= ((op >> 2) & 7); ++j) {
+                    const auto stray = static_cast<std::uint8_t>(op + 37 * j);
+                    bytes.push_back(stray == acq::kDataFrameSync ? 0x00 : stray);
+                }
+                intact[k][static_cast<std::size_t>(i)] = true;
+                break;
+        }
+        bytes.insert(bytes.end(), f.begin(), f.end());
+    }
+    for (std::size_t at = 0; at < bytes.size(); at += batch) {
+        const std::size_t n = std::min(batch, bytes.size() - at);
+        rig.port.queue(std::span<const std::uint8_t>(bytes).subspan(at, n));
+        rig.core.ComPort1RxChar(static_cast<int>(n));
+    }
+
+    // The seconds that must be recorded, with their expected values.
+    const long lastSecond = (frames - 1) / 256;
+    auto record = rig.file.records.begin();
+    for (const auto& [k, have] : intact) {
+        if (k < 2) continue;  // the warm-up
+        int count = 0;
+        int first = -1;
+        for (int i = 0; i < 256; ++i) {
+            if (!have[static_cast<std::size_t>(i)]) continue;
+            ++count;
+            if (first < 0) first = i;
+        }
+        if (count == 0) continue;  // the whole second lost
+        bool completed = have[255];
+        for (long later = k + 1; !completed && later <= lastSecond; ++later) {
+            const auto it = intact.find(later);
+            if (it != intact.end()) {
+                for (bool b : it->second) completed = completed || b;
+            }
+        }
+        if (!completed) continue;  // still open when the stream ended
+        if (!have[255] && count == 1 && first == 0) continue;  // only its first sample: not written
+        check(record != rig.file.records.end(), "every second with good frames is recorded");
+        const acq::FrameDateTime t = timeOf(base, k);
+        check(record->hour == t.hour && record->minute == t.minute && record->second == t.second,
+              "seconds are recorded in order, none missing");
+        int source = first;
+        for (int i = 0; i < 256; ++i) {
+            if (have[static_cast<std::size_t>(i)]) source = i;
+            const auto want = editedSample(k, source);
+            const auto at = static_cast<std::size_t>(i);
+            check(record->bx[at] == want[0] && record->by[at] == want[1] && record->bz[at] == want[2],
+                  have[at] ? "every intact frame is in the data file at its place"
+                           : "a gap holds the nearest intact sample of its own second");
+        }
+        ++record;
+    }
+    check(record == rig.file.records.end(), "no record of a second never sent");
+    const auto& counters = rig.core.counters();
+    check(counters.secondsRecorded == rig.file.records.size(), "recorded seconds are counted");
+    rig.inspect();
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < kControlBytes) return 0;
+    if (data[6] & 8) {
+        editedStream(data, size);
+        return 0;
+    }
     const std::uint8_t mode = data[0];
     const std::uint8_t options = data[1];
     const std::span<const std::uint8_t> stream(data + kControlBytes, size - kControlBytes);

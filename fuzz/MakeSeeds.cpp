@@ -98,6 +98,17 @@ void receiverSeeds(const fs::path& dir) {
     append(bad, Bytes{0x55, 0xC1, 0x00});
     append(bad, sparseSeconds(plus(day, 3), 4, 0, false));
     save(dir / "bad-frames", receiverSeed({0x01, 0x00, 19 * 13, 89, 90, 0, 0}, bad));
+    // An edited stream: after three clean seconds, four seconds with frames left out,
+    // frames with wrong checksums and stray bytes, among them frames 0 and 255 and
+    // two bad frames in a row; notifications of 23 bytes.
+    Bytes edits(4 * 256, 0x00);
+    for (std::size_t n = 0; n < edits.size(); n += 37) edits[n] = 0x01;
+    for (std::size_t n = 5; n < edits.size(); n += 53) edits[n] = 0x02;
+    for (std::size_t n = 11; n < edits.size(); n += 71) edits[n] = 0x1F;
+    edits[255] = 0x01;
+    edits[256] = 0x02;
+    edits[257] = 0x02;
+    save(dir / "edited-stream", receiverSeed({0x00, 0x00, 22, 0x00, 0x00, 0, 0x08}, edits));
 }
 
 void dataFileSeeds(const fs::path& dir, const fs::path& scratch) {

@@ -189,7 +189,8 @@ void TComPort::OpenPort() {
         if (updateDepth_ == 0) applyAll();
         // What the device queued before this open belongs to nobody.
         tcflush(fd_, TCIOFLUSH);
-        thread_ = std::make_unique<TComThread>(fd_, dispatcher_, static_cast<ComEventSink&>(*this));
+        input_.reset(static_cast<std::size_t>(buffer_.InputSize()));
+        thread_ = std::make_unique<TComThread>(fd_, dispatcher_, static_cast<ComEventSink&>(*this), input_);
     } catch (const std::system_error& error) {
         closeDevice();
         throw EComPort(EComPort::kOpen, error.code().value());
@@ -269,19 +270,7 @@ void TComPort::reapRetired(std::exception_ptr& handlerError) {
 
 std::size_t TComPort::ReadBytes(std::span<std::uint8_t> buffer) {
     if (!Connected()) throw EComPort(EComPort::kRead, EBADF);
-    std::size_t total = 0;
-    while (total < buffer.size()) {
-        const ssize_t n = ::read(fd_, buffer.data() + total, buffer.size() - total);
-        if (n > 0) {
-            total += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n == 0) break;
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-        if (total > 0) break;  // hand over what was read; the next read reports the error
-        throw EComPort(EComPort::kRead, errno);
-    }
+    const std::size_t total = input_.take(buffer);
     bytesRead_ += total;
     return total;
 }
@@ -347,9 +336,7 @@ std::size_t TComPort::WriteText(std::string_view text) {
 
 int TComPort::WaitingCount() const {
     if (!Connected()) throw EComPort(EComPort::kClearCommError, EBADF);
-    int count = 0;
-    if (ioctl(fd_, FIONREAD, &count) != 0) throw EComPort(EComPort::kClearCommError, errno);
-    return count;
+    return static_cast<int>(input_.size());
 }
 
 void TComPort::ListPortNames(std::vector<std::string>& names) const { names = lister_.list(); }
@@ -360,13 +347,7 @@ RxDispatchOutcome TComPort::dispatchRxChar(const TComThread& source) {
     RxDispatchOutcome outcome;
     // A hand-off of a thread stopped meanwhile calls nothing.
     if (&source != thread_.get() || !Connected()) return outcome;
-    int count = 0;
-    if (ioctl(fd_, FIONREAD, &count) != 0) {
-        // The queue cannot be queried only on a device that has gone away.
-        outcome.deviceFailed = true;
-        outcome.systemCode = errno;
-        return outcome;
-    }
+    const int count = static_cast<int>(input_.size());
     if (count > 0 && OnRxChar) {
         const std::uint64_t before = bytesRead_;
         const RxCharHandler handler = OnRxChar;  // the handler may reassign OnRxChar
@@ -374,10 +355,7 @@ RxDispatchOutcome TComPort::dispatchRxChar(const TComThread& source) {
         handler(*this, count);
         outcome.handlerRead = bytesRead_ != before;
     }
-    if (&source == thread_.get() && Connected()) {
-        int left = 0;
-        if (ioctl(fd_, FIONREAD, &left) == 0) outcome.remaining = left;
-    }
+    if (&source == thread_.get() && Connected()) outcome.remaining = static_cast<int>(input_.size());
     return outcome;
 }
 

@@ -14,6 +14,7 @@
 #include "serial/ComSettingsOwner.h"
 #include "serial/ComTypes.h"
 #include "serial/Dispatcher.h"
+#include "serial/InputQueue.h"
 #include "serial/LineSettings.h"
 #include "serial/PortLister.h"
 #include "serial/TComBuffer.h"
@@ -104,13 +105,21 @@ public:
     // The device went away while open: the event thread has ended.
     bool DeviceLost() const { return lost_; }
 
-    // Copies what is waiting, up to buffer.size() bytes, and returns at once. Raises 3.
+    // Copies what is waiting in the input queue, up to buffer.size() bytes, and
+    // returns at once; stops at the place where a full queue dropped bytes. Raises 3.
     std::size_t ReadBytes(std::span<std::uint8_t> buffer);
+    // The bytes a full input queue dropped at the place the reading has reached
+    // (0 when there is no such loss there); counts each loss once.
+    std::uint64_t TakeDroppedBytes() { return input_.takeDropped(); }
+    // Bytes the input queue dropped since the port was opened, and in how many losses.
+    std::uint64_t DroppedBytes() const { return input_.droppedTotal(); }
+    std::uint64_t Overflows() const { return input_.overflows(); }
     // Sends all bytes and returns when they are out, or when the write time
     // (WriteTotalConstant + WriteTotalMultiplier per byte) has run out, with the
     // number sent. An empty text returns 0. Raises 2 (also on a closed port, EBADF).
     std::size_t WriteText(std::string_view text);
-    // Bytes in the input queue. Raises 10.
+    // Bytes in the input queue (read ahead from the device by the event thread, at
+    // most Buffer.InputSize). Raises 10.
     int WaitingCount() const;
 
     // Replaces names with the serial ports present, sorted. Raises 23.
@@ -149,6 +158,7 @@ private:
     bool closing_ = false;
     int dispatchDepth_ = 0;
     std::uint64_t bytesRead_ = 0;
+    InputQueue input_;
     std::unique_ptr<TComThread> thread_;
     // Threads stopped from inside one of their own hand-offs; joined later.
     std::vector<std::unique_ptr<TComThread>> retired_;

@@ -6,18 +6,23 @@
 
 #include "serial/ComEventSink.h"
 #include "serial/Dispatcher.h"
+#include "serial/InputQueue.h"
 
 namespace zuva::serial {
 
-// The port's event thread. It waits (epoll) for bytes arriving on the device and
-// for its stop signal (an eventfd), and hands each characters-received event to
-// the main thread through the dispatcher, blocking until it has been handled.
+// The port's event thread, in two parts. The reader reads ahead: it takes every
+// byte the device delivers into the input queue at once, also while the main
+// thread is busy, so the kernel's small terminal buffer never overflows and the
+// queue's fill level is the true number of waiting bytes. The dispatcher waits for
+// the reader's signal (an eventfd) and for its stop signal, and hands each
+// characters-received event to the main thread through the dispatcher, blocking
+// until it has been handled.
 //
-// Arrivals are watched edge-triggered: every arrival, also one during a hand-off,
-// ends the next wait, so no byte goes unannounced. When bytes remain after a
-// handler that did read, the thread dispatches again at once; when the handler
-// read nothing (no handler, or it failed first) it waits for the next arrival
-// instead of spinning on bytes nobody takes.
+// Every arrival, also one during a hand-off, ends the next wait, so no byte goes
+// unannounced. When bytes remain after a handler that did read, the thread
+// dispatches again at once; when the handler read nothing (no handler, or it
+// failed first) it waits for the next arrival instead of spinning on bytes nobody
+// takes.
 //
 // A device that hangs up (USB adapter unplugged, pseudo-terminal master closed)
 // ends the thread: the bytes still queued are dispatched first, then the loss is
@@ -26,7 +31,7 @@ class TComThread {
 public:
     // Starts the thread on an open device. Throws std::system_error when the
     // stop signal or the wait cannot be created.
-    TComThread(int fd, Dispatcher& dispatcher, ComEventSink& sink);
+    TComThread(int fd, Dispatcher& dispatcher, ComEventSink& sink, InputQueue& input);
     ~TComThread();  // joins; requestStop must have been called or the thread have ended
     TComThread(const TComThread&) = delete;
     TComThread& operator=(const TComThread&) = delete;
@@ -44,18 +49,25 @@ public:
 
 private:
     void run();
+    void readAhead();
     RxDispatchOutcome handOffRx();
     void handOffLost(int systemCode);
 
     const int fd_;
     Dispatcher& dispatcher_;
     ComEventSink& sink_;
+    InputQueue& input_;
     int stopFd_ = -1;
-    int epollFd_ = -1;
+    int arrivedFd_ = -1;     // the reader's signal: bytes queued, or the device gone
+    int epollFd_ = -1;       // the dispatcher's wait: arrivedFd_ and stopFd_
+    int readerEpollFd_ = -1; // the reader's wait: the device and stopFd_
+    std::atomic<bool> deviceGone_{false};
+    std::atomic<int> goneCode_{0};
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
     std::atomic<std::uint64_t> wakeups_{0};
     std::atomic<std::uint64_t> handOffs_{0};
+    std::thread reader_;
     std::thread thread_;
 };
 

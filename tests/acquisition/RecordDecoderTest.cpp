@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -279,10 +280,19 @@ TEST(RecordDecoder, FrameWithImpossibleDateOrTimeIsDroppedAndLogged) {
         sealFrame(bad);
         s.frame(bad).second(t, 101, 255);
         r.deliver(s);
-        EXPECT_EQ(r.notableLog(), (Lines{"Invalid date or time: buf19=" + frameDump(bad)})) << c.name;
+        // Position 100 had no good frame: it holds the sample before it, of its own second.
+        const Sample held = defaultSample(t, 99);
+        EXPECT_EQ(r.notableLog(), (Lines{"Invalid date or time: buf19=" + frameDump(bad),
+                                         "Corrected data: 12 00 02(99-100) = " + std::to_string(held.bx) + " " +
+                                             std::to_string(held.by) + " " + std::to_string(held.bz)}))
+            << c.name;
         ASSERT_EQ(r.file.records.size(), 1u) << c.name << ": the second goes on and is recorded";
         EXPECT_EQ(r.file.opened.size(), 1u) << c.name;
-        EXPECT_NE(r.file.records[0].bx[100], 555) << c.name;
+        EXPECT_EQ(r.file.records[0].bx[100], held.bx) << c.name;
+        EXPECT_EQ(r.file.records[0].bz[100], held.bz) << c.name;
+        EXPECT_EQ(r.acq.counters().frameErrors, 1u) << c.name;
+        EXPECT_EQ(r.acq.counters().samplesFilled, 1u) << c.name;
+        EXPECT_EQ(r.acq.counters().secondsRecorded, 1u) << c.name;
     }
 }
 
@@ -402,6 +412,193 @@ TEST(RecordDecoder, FailedControlByteInsideReceptionIsReportedOnce) {
     r.deliver(s);
     EXPECT_EQ(r.log.lines, (Lines{"Error: control byte not sent: WriteFile function failed (win error code: 6)"}));
     EXPECT_EQ(r.port.sent.size(), 5u) << "the resends go on once the port takes them";
+}
+
+// ---- seconds by their time, gaps within a second, lost seconds ---------------
+
+std::string countsText(const Sample& s) {
+    return std::to_string(s.bx) + " " + std::to_string(s.by) + " " + std::to_string(s.bz);
+}
+
+// A second of the default stream with the positions in `lost` left out.
+Stream& secondWithout(Stream& s, const FrameDateTime& t, std::initializer_list<int> lost) {
+    int from = 0;
+    for (const int gap : lost) {
+        if (gap > from) s.second(t, from, gap - 1);
+        from = gap + 1;
+    }
+    if (from <= 255) s.second(t, from, 255);
+    return s;
+}
+
+struct SecondsKept final : SecondListener {
+    void secondCompleted(const CompletedSecond& s) override {
+        dates.push_back(s.date);
+        times.push_back(s.time);
+        filled.push_back(s.filledSamples);
+    }
+    std::vector<FrameDate> dates;
+    std::vector<TimeOfDay> times;
+    std::vector<std::uint32_t> filled;
+};
+
+TEST(RecordDecoderGaps, EachGapHoldsTheNearestEarlierSampleOfItsOwnSecondAndIsLogged) {
+    struct Case {
+        const char* name;
+        std::initializer_list<int> lost;
+        Lines log;  // filled in below from the samples used
+    };
+    const FrameDateTime t = later(kT0, 2);
+    const auto line = [&](int from, int to, int source) {
+        return "Corrected data: 12 00 02(" + std::to_string(from) + "-" + std::to_string(to) +
+               ") = " + countsText(defaultSample(t, source));
+    };
+    const Case cases[] = {
+        {"frame 0 lost", {0}, {line(0, 1, 1)}},
+        {"frames 0 to 2 lost", {0, 1, 2}, {line(0, 3, 3)}},
+        {"one frame inside", {100}, {line(99, 100, 99)}},
+        {"three frames inside", {10, 11, 12}, {line(9, 12, 9)}},
+        {"two gaps", {5, 200, 201}, {line(4, 5, 4), line(199, 201, 199)}},
+        {"frame 254 lost", {254}, {line(253, 254, 253)}},
+        {"start and inside", {0, 128}, {line(0, 1, 1), line(127, 128, 127)}},
+    };
+    for (const Case& c : cases) {
+        AcquisitionRig r;
+        SecondsKept kept;
+        r.acq.decoder().setSecondListener(&kept);
+        r.start(1);
+        Stream s = warmUp();
+        secondWithout(s, t, c.lost);
+        s.seconds(later(kT0, 3), 1);
+        r.deliver(s);
+        EXPECT_EQ(r.notableLog(), c.log) << c.name;
+        ASSERT_EQ(r.file.records.size(), 2u) << c.name;
+        const recording::SecondRecord& rec = r.file.records[0];
+        EXPECT_EQ(rec.second, 2) << c.name;
+        int source = -1;
+        for (int i = 0; i < 256; ++i) {
+            const bool lost = std::find(c.lost.begin(), c.lost.end(), i) != c.lost.end();
+            if (!lost) source = i;
+            // A gap at the start takes the first sample that came.
+            int used = source;
+            if (used < 0) {
+                used = i;
+                while (std::find(c.lost.begin(), c.lost.end(), used) != c.lost.end()) ++used;
+            }
+            const Sample want = defaultSample(t, used);
+            const auto at = static_cast<std::size_t>(i);
+            ASSERT_EQ(rec.bx[at], want.bx) << c.name << " position " << i;
+            ASSERT_EQ(rec.by[at], want.by) << c.name << " position " << i;
+            ASSERT_EQ(rec.bz[at], want.bz) << c.name << " position " << i;
+        }
+        EXPECT_EQ(kept.filled, (std::vector<std::uint32_t>{static_cast<std::uint32_t>(c.lost.size()), 0u})) << c.name;
+        EXPECT_EQ(r.acq.counters().samplesFilled, c.lost.size()) << c.name;
+        EXPECT_EQ(r.acq.counters().secondsRecorded, 2u) << c.name;
+    }
+}
+
+TEST(RecordDecoderGaps, PositionsLeftOutKeepNoValueOfTheSecondBefore) {
+    AcquisitionRig r;
+    r.start(1);
+    Stream s = warmUp();
+    s.seconds(later(kT0, 2), 1);
+    secondWithout(s, later(kT0, 3), {40, 41});
+    s.seconds(later(kT0, 4), 1);
+    r.deliver(s);
+    ASSERT_EQ(r.file.records.size(), 3u);
+    const recording::SecondRecord& rec = r.file.records[1];
+    EXPECT_EQ(rec.bx[40], defaultSample(later(kT0, 3), 39).bx);
+    EXPECT_NE(rec.bx[40], defaultSample(later(kT0, 2), 40).bx) << "the value of the second before";
+}
+
+TEST(RecordDecoderGaps, LostFrameZeroNeitherMergesTwoSecondsNorUpsetsTheWarmUp) {
+    AcquisitionRig r;
+    r.start(1);
+    Stream s;
+    secondWithout(s, kT0, {0});              // the run's first second begins at frame 1
+    secondWithout(s, later(kT0, 1), {0});
+    secondWithout(s, later(kT0, 2), {0});    // the third second: recorded
+    secondWithout(s, later(kT0, 3), {0, 255});
+    s.seconds(later(kT0, 4), 1);
+    r.deliver(s);
+    ASSERT_EQ(r.file.opened.size(), 1u);
+    ASSERT_EQ(r.file.records.size(), 3u);
+    EXPECT_EQ(r.file.records[0].second, 2);
+    EXPECT_EQ(r.file.records[1].second, 3);
+    EXPECT_EQ(r.file.records[2].second, 4);
+    EXPECT_EQ(r.acq.decoder().rotation().SecondCount(), 5u);
+    const Sample first3 = defaultSample(later(kT0, 3), 1);
+    const Sample last3 = defaultSample(later(kT0, 3), 254);
+    EXPECT_EQ(r.notableLog(), (Lines{"Corrected data: 12 00 02(0-1) = " + countsText(defaultSample(later(kT0, 2), 1)),
+                                     "Corrected data: 12 00 03(0-1) = " + countsText(first3),
+                                     "Corrected data: 12 00 03(254-255) = " + countsText(last3)}));
+    EXPECT_EQ(r.file.records[1].bx[0], first3.bx);
+    EXPECT_EQ(r.file.records[1].bx[255], last3.bx);
+}
+
+TEST(RecordDecoderGaps, WholeSecondsThatNeverCameAreNamedOnceAndLeaveTheirGap) {
+    AcquisitionRig r;
+    r.start(1);
+    Stream s = warmUp();
+    s.seconds(later(kT0, 2), 2);                  // :02 :03
+    s.seconds(later(kT0, 6), 1);                  // :04 :05 never came
+    secondWithout(s, later(kT0, 8), {0});         // :07 never came, :08 begins at frame 1
+    r.deliver(s);
+    EXPECT_EQ(r.notableLog(), (Lines{"Lost seconds: 12 00 04 - 12 00 05 (2 s)", "Lost seconds: 12 00 07 - 12 00 07 (1 s)",
+                                     "Corrected data: 12 00 08(0-1) = " + countsText(defaultSample(later(kT0, 8), 1))}));
+    ASSERT_EQ(r.file.records.size(), 4u);
+    EXPECT_EQ(r.file.records[2].second, 6);
+    EXPECT_EQ(r.file.records[3].second, 8);
+    EXPECT_EQ(r.acq.counters().secondsLost, 3u);
+    EXPECT_EQ(r.acq.counters().secondsRecorded, 4u);
+}
+
+TEST(RecordDecoderGaps, AClockSetForwardOrBackIsNoLoss) {
+    AcquisitionRig r;
+    r.start(1);
+    Stream s = warmUp();
+    s.seconds(later(kT0, 2), 1);
+    s.seconds(later(kT0, 2 + 601 + 1), 1);  // ten minutes and more ahead
+    s.seconds(later(kT0, 100), 1);          // back
+    r.deliver(s);
+    EXPECT_TRUE(r.notableLog().empty());
+    EXPECT_EQ(r.acq.counters().secondsLost, 0u);
+}
+
+TEST(RecordDecoderGaps, SecondsMissedWhileThePortWasAwayAreNotReportedAsLost) {
+    AcquisitionRig r;
+    r.start(1);
+    Stream s = warmUp();
+    s.seconds(later(kT0, 2), 1);
+    r.deliver(s);
+    r.acq.ResumeAfterGap();
+    r.deliver(Stream().seconds(later(kT0, 9), 1));
+    EXPECT_TRUE(r.notableLog().empty());
+    EXPECT_EQ(r.acq.counters().secondsLost, 0u);
+    ASSERT_EQ(r.file.records.size(), 2u);
+}
+
+TEST(RecordDecoderGaps, ASecondWhoseEndIsLostAtMidnightKeepsItsOwnDateAndFile) {
+    AcquisitionRig r;
+    SecondsKept kept;
+    r.acq.decoder().setSecondListener(&kept);
+    r.start(1);
+    const FrameDateTime eve{2026, 12, 10, 23, 59, 56};
+    Stream s = warmUp(eve);
+    s.seconds(later(eve, 2), 1);                // 23:59:58
+    s.second(later(eve, 3), 0, 250);            // 23:59:59 loses its end
+    s.seconds(later(eve, 4), 1);                // 00:00:00 of the next day
+    r.deliver(s);
+    ASSERT_EQ(kept.times.size(), 3u);
+    EXPECT_EQ(kept.dates[1], (FrameDate{2026, 12, 10}));
+    EXPECT_EQ(kept.times[1], (TimeOfDay{23, 59, 59}));
+    EXPECT_EQ(kept.filled[1], 5u);
+    EXPECT_EQ(kept.dates[2], (FrameDate{2026, 12, 11}));
+    // 23:59:59 went into the old day's file, before the new day's was begun.
+    ASSERT_EQ(r.file.opened.size(), 2u);
+    ASSERT_EQ(r.file.firstRecordOfFile.size(), 2u);
+    EXPECT_EQ(r.file.firstRecordOfFile[1], 2u);
+    EXPECT_EQ(r.file.records[1].second, 59);
 }
 
 }  // namespace

@@ -209,9 +209,12 @@ TEST_F(ProgramCoreTest, ARunWhosePortVanishesReopensItUnderTheSameNameAndGoesOn)
     EXPECT_TRUE(std::regex_match(messages().back(), back)) << messages().back();
 
     // Reception goes on over the new line: a frame whose gain echo disagrees (code 1
-    // while gain 1 was sent) makes the decoder send the control byte once more.
+    // while gain 1 was sent) makes the decoder send the control byte once more. After
+    // the gap the first frame is taken once the frame behind it confirms it.
     const auto frame = acquisition::encodeDataFrame({2024, 6, 30, 12, 0, 0}, 0x01, 0, 1, 2, 3);
+    const auto next = acquisition::encodeDataFrame({2024, 6, 30, 12, 0, 0}, 0x00, 1, 1, 2, 3);
     ASSERT_EQ(::write(master, frame.data(), frame.size()), static_cast<ssize_t>(frame.size()));
+    ASSERT_EQ(::write(master, next.data(), next.size()), static_cast<ssize_t>(next.size()));
     ASSERT_TRUE(queue.serveUntil([&] { return core->acquisition().decoder().TimeText() == "12 00 00"; }, 3s));
     EXPECT_EQ(received(1), (Bytes{0x84}));
 

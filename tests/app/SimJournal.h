@@ -72,6 +72,7 @@ struct Journal {
     std::vector<std::pair<double, std::uint8_t>> received;  // control bytes
     double unpluggedAt = -1.0;  // the line pulled out (--unplug-at), -1 when it never was
     double repluggedAt = -1.0;  // and put back
+    std::size_t badFrames = 0;  // frames sent with a wrong checksum
 };
 
 inline Journal readJournal(const std::filesystem::path& path) {
@@ -91,6 +92,13 @@ inline Journal readJournal(const std::filesystem::path& path) {
             continue;
         }
         if (direction != "tx" || bytes.size() != 19 || bytes[0] != 0xC1) continue;
+        // A frame sent with a wrong checksum (--bad-checksum-every) is no frame.
+        unsigned sum = 0;
+        for (std::size_t i = 1; i < 18; ++i) sum += bytes[i];
+        if (static_cast<std::uint8_t>(sum) != bytes[18]) {
+            ++journal.badFrames;
+            continue;
+        }
         const int h = bcd(bytes[5]), m = bcd(bytes[6]), s = bcd(bytes[7]);
         if (journal.seconds.empty() || journal.seconds.back().hour != h || journal.seconds.back().minute != m ||
             journal.seconds.back().second != s) {
@@ -107,10 +115,8 @@ inline Journal readJournal(const std::filesystem::path& path) {
         sec.y[index] = sample24(&bytes[12]);
         sec.z[index] = sample24(&bytes[15]);
         sec.seen.set(index);
-        if (index == 255) {
-            sec.lastStatus = bytes[1];
-            sec.lastFrameAt = at;
-        }
+        sec.lastStatus = bytes[1];
+        if (index == 255) sec.lastFrameAt = at;
     }
     return journal;
 }
@@ -135,6 +141,32 @@ inline std::vector<std::uint8_t> expectedRecord(const JournalSecond& sec, int ra
     std::vector<std::uint8_t> bytes(recording::SecondRecordEncoder::recordSize(record.tripleCount));
     recording::SecondRecordEncoder::encode(record, bytes);
     return bytes;
+}
+
+// A second with positions that had no good frame, as the logger fills them: each
+// takes the nearest earlier good sample of its own second, or the first good one
+// when the gap is at the start. Also counts the filled runs.
+inline JournalSecond filled(JournalSecond sec, int* runs = nullptr) {
+    int first = 0;
+    while (first < 256 && !sec.seen.test(static_cast<std::size_t>(first))) ++first;
+    if (first == 256) return sec;
+    int source = first;
+    bool inRun = false;
+    for (int i = 0; i < 256; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        if (sec.seen.test(at)) {
+            source = i;
+            inRun = false;
+            continue;
+        }
+        if (!inRun && runs != nullptr) ++*runs;
+        inRun = true;
+        const auto from = static_cast<std::size_t>(source);
+        sec.x[at] = sec.x[from];
+        sec.y[at] = sec.y[from];
+        sec.z[at] = sec.z[from];
+    }
+    return sec;
 }
 
 // "Header length: N" of zuva-file info.

@@ -63,6 +63,9 @@ protected:
 
 TEST_F(ComPortStreamTest, AMinuteOfFramesArrivesByteExactWithoutLossOrOverlap) {
     port.OnRxChar = [this](TComPort& sender, int count) { readAll(sender, count); };
+    // The writer here is not paced by a line: a queue that holds the whole minute
+    // keeps a slow main thread from losing bytes to a full queue.
+    port.Buffer().SetInputSize(512000);
     port.OpenPort();
     const std::vector<std::uint8_t> sent = minuteOfFrames();
     ASSERT_EQ(sent.size(), 15360u * 19u);

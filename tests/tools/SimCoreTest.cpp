@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -8,6 +13,7 @@
 #include "tools/sim/FieldModel.h"
 #include "tools/sim/Instrument.h"
 #include "tools/sim/InstrumentClock.h"
+#include "tools/sim/PortRegistration.h"
 #include "tools/sim/SimOptions.h"
 
 namespace zuva::sim {
@@ -84,6 +90,69 @@ TEST(InstrumentTest, StreamsOnlyWithTransmitAndDataFramesSelected) {
     EXPECT_EQ(out[0].size(), acquisition::kPositionFrameSize);
     unit.onSlice(301, out);
     EXPECT_EQ(out.size(), 1u);
+}
+
+TEST(SimOptionsTest, FaultsOfANoisyLineAreOptions) {
+    const SimOptions o = parseSimOptions({"--burst", "16", "--drop-frame-every", "100", "--junk-every", "250"});
+    EXPECT_EQ(o.burst, 16);
+    EXPECT_EQ(o.dropFrameEvery, 100);
+    EXPECT_EQ(o.junkEvery, 250);
+    EXPECT_EQ(parseSimOptions({}).burst, 1);
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--burst", "0"}, {"--burst", "5000"},
+                                                {"--drop-frame-every", "-1"}, {"--junk-every", "x"}}) {
+        EXPECT_THROW(parseSimOptions(bad), std::invalid_argument) << bad[0] << " " << bad[1];
+    }
+}
+
+TEST(InstrumentTest, LeftOutFramesAndStrayBytesFollowTheirCounts) {
+    SimOptions options;
+    options.dropFrameEvery = 5;
+    options.junkEvery = 3;
+    Instrument unit(options, {2024, 6, 30, 10, 20, 30});
+    std::vector<FrameBytes> out;
+    unit.onControlByte(0x84, 0, out);
+    for (std::int64_t slice = 0; slice < 15; ++slice) unit.onSlice(slice, out);
+    std::vector<int> indexes;
+    std::vector<std::size_t> strays;
+    for (const FrameBytes& f : out) {
+        if (f.size() == acquisition::kDataFrameSize) {
+            indexes.push_back(f[8]);
+        } else {
+            strays.push_back(f.size());
+            EXPECT_EQ(f[0], 0xC1) << "a stray sync byte first";
+        }
+    }
+    // Frames 5, 10 and 15 (counted from 1) are left out; 3, 6, 9 and 12 follow stray bytes.
+    EXPECT_EQ(indexes, (std::vector<int>{0, 1, 2, 3, 5, 6, 7, 8, 10, 11, 12, 13}));
+    EXPECT_EQ(strays, (std::vector<std::size_t>{2, 3, 1, 2}));
+}
+
+TEST(PortRegistrationTest, ANameIsRefusedWhileItsOwnerLivesAndTakenOverWhenItIsGone) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("zuva-ports-test-" + std::to_string(getpid()));
+    std::filesystem::remove_all(dir);
+    // Another pseudo-terminal path stands for one the system has given to someone else.
+    const std::string slave = "/dev/null";
+    {
+        PortRegistration first(dir.string(), "sim0", slave);
+        EXPECT_EQ(std::filesystem::read_symlink(first.linkPath()), slave);
+        EXPECT_THROW(PortRegistration(dir.string(), "sim0", "/dev/zero"), std::system_error);
+    }
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "sim0")) << "the link goes with its owner";
+    // An owner killed: its link stays behind, live, but nobody holds the name.
+    const pid_t child = fork();
+    if (child == 0) {
+        PortRegistration killed(dir.string(), "sim0", slave);
+        _exit(0);  // no destructor: as after SIGKILL
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(std::filesystem::is_symlink(dir / "sim0"));
+    {
+        PortRegistration next(dir.string(), "sim0", "/dev/zero");
+        EXPECT_EQ(std::filesystem::read_symlink(dir / "sim0"), "/dev/zero");
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(FieldModelTest, AxesDifferScaleWithGainAndStayWithin24Bits) {

@@ -53,6 +53,16 @@ void Instrument::onSlice(std::int64_t slice, std::vector<FrameBytes>& out) {
                                           FieldModel::count(slice, 1, gain, calibration),
                                           FieldModel::count(slice, 2, gain, calibration));
     ++dataFrames_;
+    if (options_.dropFrameEvery > 0 && dataFrames_ % static_cast<std::uint64_t>(options_.dropFrameEvery) == 0) {
+        return;  // left out inside its second
+    }
+    if (options_.junkEvery > 0 && dataFrames_ % static_cast<std::uint64_t>(options_.junkEvery) == 0) {
+        // Stray bytes before the frame, one to three of them; a sync byte among them
+        // leads nowhere, since the bytes behind it are no date.
+        static constexpr std::uint8_t kStray[] = {0xC1, 0xFF, 0x55};
+        const std::size_t count = 1 + (dataFrames_ / static_cast<std::uint64_t>(options_.junkEvery)) % 3;
+        out.emplace_back(kStray, kStray + count);
+    }
     if (options_.badChecksumEvery > 0 && dataFrames_ % static_cast<std::uint64_t>(options_.badChecksumEvery) == 0) {
         f[acquisition::kDataFrameSize - 1] = static_cast<std::uint8_t>(f[acquisition::kDataFrameSize - 1] ^ 0xFF);
     }

@@ -5,9 +5,12 @@
 namespace zuva::sim {
 
 // The simulator's entry in the ports directory: a symbolic link named after the
-// port, to the pseudo-terminal's slave. A dangling link of that name (left by a
-// simulator that was killed) is replaced; a live one is refused. The link is
-// removed again on destruction, if it still points to this slave.
+// port, to the pseudo-terminal's slave. The name is owned through a lock on the
+// hidden file ".<name>.lock" beside it, held for as long as the registration
+// lives: a name whose owner is alive is refused; a link left behind by a simulator
+// that was killed (dangling, or pointing to a pseudo-terminal that another program
+// has got since) is taken over. The link is removed again on destruction, if it
+// still points to this slave.
 class PortRegistration {
 public:
     // Throws std::system_error (directory not usable, name in use, link refused).
@@ -21,6 +24,7 @@ public:
 private:
     std::string link_;
     std::string target_;
+    int lockFd_ = -1;
 };
 
 }  // namespace zuva::sim

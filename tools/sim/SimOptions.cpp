@@ -52,6 +52,9 @@ const char* simUsage() {
            "  --bad-checksum-every N   every Nth DataFrame carries a wrong checksum\n"
            "  --lose-end-every N       every Nth second loses its last frames (--lose-end-count, default 3)\n"
            "  --gps-toggle-every N     the GPS bit flips every N seconds\n"
+           "  --burst N                frames are written N at a time, as USB serial adapters deliver them\n"
+           "  --drop-frame-every N     every Nth DataFrame is left out\n"
+           "  --junk-every N           every Nth DataFrame follows 1 to 3 stray bytes (listed as their own tx line)\n"
            "  --silent                 never sends anything\n"
            "  --unplug-at S --unplug-for P  after S real seconds the line is pulled out (the name\n"
            "                           unregistered, the pty closed); P seconds later a new pty is\n"
@@ -121,6 +124,13 @@ SimOptions parseSimOptions(const std::vector<std::string>& args) {
             if (o.loseEndCount < 1 || o.loseEndCount > 255) throw std::invalid_argument("--lose-end-count needs 1..255");
         } else if (a == "--gps-toggle-every") {
             o.gpsToggleEvery = parseCount(a, value());
+        } else if (a == "--burst") {
+            o.burst = parseCount(a, value());
+            if (o.burst < 1 || o.burst > 4096) throw std::invalid_argument("--burst needs 1..4096");
+        } else if (a == "--drop-frame-every") {
+            o.dropFrameEvery = parseCount(a, value());
+        } else if (a == "--junk-every") {
+            o.junkEvery = parseCount(a, value());
         } else if (a == "--silent") {
             o.silent = true;
         } else if (a == "--unplug-at") {

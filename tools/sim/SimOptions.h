@@ -23,6 +23,9 @@ struct SimOptions {
     int loseEndEvery = 0;                                  // --lose-end-every N seconds
     int loseEndCount = 3;                                  // --lose-end-count: frames dropped at such a second's end
     int gpsToggleEvery = 0;                                // --gps-toggle-every N seconds
+    int burst = 1;                                         // --burst N: frames written N at a time
+    int dropFrameEvery = 0;                                // --drop-frame-every N DataFrames
+    int junkEvery = 0;                                     // --junk-every N DataFrames
     bool silent = false;                                   // --silent: never answers
     double unplugAt = 0;                                   // --unplug-at: real seconds until the line is pulled out
     double unplugFor = 0;                                  // --unplug-for: real seconds until it is back; 0: never pulled

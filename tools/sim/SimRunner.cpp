@@ -79,6 +79,9 @@ int runSimulator(const SimOptions& options, std::FILE* out, std::FILE* err, vola
         sigemptyset(&unblocked);
         std::int64_t next = start.firstSlice;
         std::vector<FrameBytes> frames;
+        // Frames held back until a burst is complete (--burst).
+        std::vector<FrameBytes> burst;
+        const auto burstSize = static_cast<std::size_t>(std::max(1, options.burst));
         while (!stop) {
             const double now = elapsed();
             if (options.seconds > 0 && now >= options.seconds) break;
@@ -119,10 +122,17 @@ int runSimulator(const SimOptions& options, std::FILE* out, std::FILE* err, vola
                 next = due + 1;
             }
             if (line) {
-                for (auto& frame : frames) line->enqueue(std::move(frame));
+                for (auto& frame : frames) burst.push_back(std::move(frame));
+                const std::size_t dataFrames = static_cast<std::size_t>(
+                    std::count_if(burst.begin(), burst.end(), [](const FrameBytes& f) { return f.size() > 3; }));
+                if (dataFrames >= burstSize || !unit.streaming()) {
+                    for (auto& frame : burst) line->enqueue(std::move(frame));
+                    burst.clear();
+                }
                 line->flush(sent);
             } else {
-                lostUnplugged += frames.size();
+                lostUnplugged += frames.size() + burst.size();
+                burst.clear();
             }
             frames.clear();
 

@@ -170,7 +170,13 @@ private slots:
         QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
         QVERIFY(form->core().acquisition().DataMode());
         // Seconds are recorded from the third of a run on.
-        for (int s = 0; s < 4; ++s) sendSecond({2009, 8, 19, 12, 0, s}, 1000 * (s + 1));
+        // Second by second, as the line brings them: more than 5000 bytes waiting at
+        // once would switch the charts off.
+        for (int s = 0; s < 4; ++s) {
+            sendSecond({2009, 8, 19, 12, 0, s}, 1000 * (s + 1));
+            QTRY_COMPARE(QString::fromStdString(form->core().acquisition().decoder().TimeText()),
+                         QString("12 00 0%1").arg(s));
+        }
         QTRY_COMPARE(form->panels().panelText(0), QString("Time: 12 00 03"));
         QCOMPARE(form->panels().panelText(1), QString("Bx: 4000 bit"));
         QCOMPARE(form->panels().panelText(2), QString("By: -4000 bit"));
