@@ -29,6 +29,8 @@
 #include <optional>
 #include <string>
 
+#include "app/HeadlessPanels.h"
+#include "app/HeadlessStation.h"
 #include "app/HeadlessStatus.h"
 #include "app/ProgramCore.h"
 #include "app/QtDispatcher.h"
@@ -36,14 +38,6 @@
 #include "app/QtRetryTimer.h"
 #include "app/SignalPipe.h"
 #include "app/TForm1.h"
-#include "products/DailyReportBuilder.h"
-#include "recording/JournalMirror.h"
-#include "recording/SecondRecordEncoder.h"
-#include "service/ClockOffsetWatch.h"
-#include "service/DiskSpaceWatch.h"
-#include "service/ServiceHeartbeat.h"
-#include "service/ServiceNotifier.h"
-#include "service/WatchdogGate.h"
 
 namespace {
 
@@ -66,28 +60,6 @@ struct HeadlessOptions {
     std::optional<std::string> remarks;
 };
 
-// The last completed second, for the service status.
-class LastSecond final : public zuva::acquisition::SecondListener {
-public:
-    explicit LastSecond(zuva::service::WatchdogGate& gate) : gate_(gate) {}
-    void secondCompleted(const zuva::acquisition::CompletedSecond& s) override {
-        char text[32];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", s.date.year, s.date.month, s.date.day,
-                      s.time.hour, s.time.minute, s.time.second);
-        text_ = text;
-        gate_.secondArrived(zuva::service::WatchdogGate::Clock::now());
-    }
-    const std::string& text() const { return text_; }
-
-private:
-    zuva::service::WatchdogGate& gate_;
-    std::string text_;
-};
-
-double utcNowSeconds() {
-    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
 int runHeadless(int argc, char** argv, const std::optional<std::string>& config, const HeadlessOptions& options) {
     QCoreApplication application(argc, argv);
     zuva::app::QtDispatcher dispatcher;
@@ -97,21 +69,7 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config,
         std::fprintf(stderr, "zuva-logger: %s\n", message.c_str());
     };
 
-    // The status line needs the data file writer, which the core owns.
-    struct Panels final : zuva::acquisition::StatusPanels {
-        zuva::app::HeadlessStatus* status = nullptr;
-        void setPanelText(int panel, const std::string& text) override {
-            if (status) status->setPanelText(panel, text);
-        }
-        void setBacklog(std::size_t seconds) override {
-            if (seconds > 0 && backlog == 0 && onBacklogStarted) onBacklogStarted();
-            backlog = seconds;
-            if (status) status->setBacklog(seconds);
-        }
-        std::size_t backlog = 0;
-        std::function<void()> onBacklogStarted;
-    } panels;
-
+    zuva::app::HeadlessPanels panels;
     zuva::app::QtRetryTimer retryTimer;
     zuva::app::ProgramCore::Frontend frontend{dispatcher, timer, charts, panels, charts};
     frontend.reportError = reportError;
@@ -125,101 +83,22 @@ int runHeadless(int argc, char** argv, const std::optional<std::string>& config,
     zuva::app::ProgramCore core(frontend, zuva::settings::SettingsFile::choosePath(config));
     corePointer = &core;
     zuva::app::HeadlessStatus status(std::cout, core.dataFile());
-    panels.status = &status;
+    panels.setStatus(&status);
     timer.setOnTimeout([&core] { core.Timer5Timer(); });
     retryTimer.setOnTimeout([&core] { core.RetryTimerTimer(); });
-
-    // Every event-log line also goes to standard error, for the journal.
-    zuva::recording::JournalMirror journal(stderr);
-    core.eventLog().setMirror([&journal](const std::string& message, const std::string& line,
-                                         zuva::recording::EventLog::Delivery delivery) {
-        journal.write(message, line, delivery);
-    });
-
-    // The station's health: disk space, clock offset and the daily report.
-    zuva::service::DiskSpaceWatch disk(
-        core.eventLog(), zuva::service::DiskSpaceWatch::statvfsFreeBytes,
-        [&core] { return core.dataFile().outputDirectory(); }, zuva::recording::SecondRecordEncoder::recordSize(64));
-    zuva::service::ClockOffsetWatch clockOffset(core.eventLog(), utcNowSeconds);
-    zuva::products::DailyReportBuilder report(
-        core.eventLog(), {[&core] { return core.acquisition().counters(); }, [&disk] { return disk.daysLeft(); },
-                          [&core] { return core.dataFile().outputDirectory(); }});
-    clockOffset.setOnMeasured([&report](double offset) { report.clockOffset(offset); });
-    panels.onBacklogStarted = [&report] { report.backlogStarted(); };
-    const auto portLost = core.port().port().OnDeviceLost;
-    core.port().port().OnDeviceLost = [&report, portLost](zuva::serial::TComPort& port, int code) {
-        report.portLost();
-        if (portLost) portLost(port, code);
-    };
-    zuva::service::WatchdogGate gate;
-    LastSecond lastSecond(gate);
-    core.seconds().add(report, "daily report");
-    core.seconds().add(clockOffset, "clock offset watch");
-    core.seconds().add(disk, "disk space watch");
-    core.seconds().add(lastSecond, "service status");
-
-    // The service manager: READY once started, then from the main loop about once a
-    // second the STATUS line and the watchdog.
-    zuva::service::ServiceNotifier notifier;
-    zuva::service::ServiceHeartbeat heartbeat(notifier, gate);
-    const auto stationState = [&] {
-        zuva::service::StationState state;
-        state.waitingForPort = core.lifecycle().waitingForPort();
-        state.waitingForDirectory = core.lifecycle().waitingForDirectory();
-        state.portLost = core.reconnect().Waiting();
-        state.running = core.acquisition().DataMode();
-        state.port = core.port().ConfiguredPort();
-        state.directory = core.outputDirectory().settingText();
-        state.lastSecond = lastSecond.text();
-        state.backlogSeconds = panels.backlog;
-        return state;
-    };
-    QTimer stationTimer;
-    auto tickEvery = std::chrono::milliseconds(1000);
-    if (notifier.watchdogInterval().count() > 0) {
-        const auto half = std::chrono::duration_cast<std::chrono::milliseconds>(notifier.watchdogInterval()) / 2;
-        if (half < tickEvery) tickEvery = std::max(half, std::chrono::milliseconds(50));
-    }
-    stationTimer.setInterval(static_cast<int>(tickEvery.count()));
-    int sinceRetry = 0;
-    const int ticksPerRetry = static_cast<int>(std::max<long long>(1, 1000 / tickEvery.count()));
-    QObject::connect(&stationTimer, &QTimer::timeout, [&] {
-        if (core.lifecycle().waitingForStation() && ++sinceRetry >= ticksPerRetry) {
-            sinceRetry = 0;
-            core.lifecycle().retryStation();
-        }
-        heartbeat.tick(stationState(), zuva::service::WatchdogGate::Clock::now());
-    });
+    zuva::app::HeadlessStation station(core, panels);
 
     bool closing = false;
     zuva::app::SignalPipe signalPipe([&](int) {
         if (closing) return;
         closing = true;
-        stationTimer.stop();
-        notifier.stopping();
+        station.stopping();
         core.shutDown();
         QCoreApplication::exit(0);
     });
 
     core.startUp();
-    // At the rate the settings chose; a missing output directory is checked once it
-    // is there (with the first second).
-    disk.setRecordBytes(zuva::recording::SecondRecordEncoder::recordSize(
-        std::size_t{1} << std::clamp(core.options().samplingRateIndex(), 0, 8)));
-    if (!core.lifecycle().waitingForDirectory()) disk.check();
-    notifier.ready();
-    heartbeat.tick(stationState(), zuva::service::WatchdogGate::Clock::now());
-    stationTimer.start();
-    // The MQTT status also while no seconds come, and the publisher's lines into the log.
-    QTimer publishingTimer;
-    if (zuva::app::StationPublishing* publishing = core.publishing()) {
-        publishing->setStatusExtras([&disk, &clockOffset](zuva::network::StationStatus& health) {
-            health.diskDaysLeft = disk.daysLeft();
-            health.clockOffsetSeconds = clockOffset.offset();
-        });
-        QObject::connect(&publishingTimer, &QTimer::timeout, [publishing] { publishing->tick(); });
-        publishingTimer.start(2000);
-    }
+    station.started();
     return QCoreApplication::exec();
 }
 
