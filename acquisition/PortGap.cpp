@@ -2,25 +2,12 @@
 
 #include <cstdio>
 
+#include "recording/UtcCalendar.h"
+
 namespace zuva::acquisition {
 
-namespace {
-
-// Days since 1970-01-01 of a Gregorian date (proleptic, any year).
-std::int64_t daysFromCivil(int year, int month, int day) {
-    const std::int64_t y = year - (month <= 2 ? 1 : 0);
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yearOfEra = y - era * 400;
-    const std::int64_t shiftedMonth = month > 2 ? month - 3 : month + 9;
-    const std::int64_t dayOfYear = (153 * shiftedMonth + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-}  // namespace
-
 std::int64_t PortGap::epochMilliseconds(const recording::LocalDateTime& t) {
-    const std::int64_t seconds = daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+    const std::int64_t seconds = recording::UtcCalendar::daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
     return seconds * 1000 + t.millisecond;
 }
 

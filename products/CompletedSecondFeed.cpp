@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "products/UtcCalendar.h"
+#include "recording/UtcCalendar.h"
 
 namespace zuva::products {
 
@@ -16,7 +16,7 @@ void CompletedSecondFeed::secondCompleted(const acquisition::CompletedSecond& se
     }
     pcClockLogged_ = false;
     const recording::SecondRecord& r = *second.record;
-    const std::int64_t time = UtcCalendar::toEpoch({second.date.year, second.date.month, second.date.day,
+    const std::int64_t time = recording::UtcCalendar::toEpoch({second.date.year, second.date.month, second.date.day,
                                                     second.time.hour, second.time.minute, second.time.second});
     const std::size_t n = r.tripleCount;
     for (std::size_t k = 0; k < n; ++k) {

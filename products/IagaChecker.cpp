@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "products/IagaFormat.h"
-#include "products/UtcCalendar.h"
+#include "recording/UtcCalendar.h"
 
 namespace zuva::products {
 
@@ -67,20 +67,20 @@ std::optional<std::int64_t> checkStamp(std::string_view r, std::size_t n, Check&
         c.add(n, "data record does not begin \"YYYY-MM-DD hh:mm:ss.sss DDD\" and three blanks");
         return std::nullopt;
     }
-    UtcDateTime t{number(r.substr(0, 4)), number(r.substr(5, 2)), number(r.substr(8, 2)),
+    recording::UtcDateTime t{number(r.substr(0, 4)), number(r.substr(5, 2)), number(r.substr(8, 2)),
                   number(r.substr(11, 2)), number(r.substr(14, 2)), number(r.substr(17, 2))};
-    if (!UtcCalendar::validDate(t.year, t.month, t.day) || t.hour > 23 || t.minute > 59 || t.second > 59) {
+    if (!recording::UtcCalendar::validDate(t.year, t.month, t.day) || t.hour > 23 || t.minute > 59 || t.second > 59) {
         c.add(n, "time stamp \"" + std::string(r.substr(0, 23)) + "\" is no valid date and time");
         return std::nullopt;
     }
     if (r.substr(20, 3) != "000") c.add(n, "time stamp \"" + std::string(r.substr(0, 23)) + "\" is not on a whole second");
-    const int doy = UtcCalendar::dayOfYear(t.year, t.month, t.day);
+    const int doy = recording::UtcCalendar::dayOfYear(t.year, t.month, t.day);
     if (number(r.substr(24, 3)) != doy) {
         char expected[8];
         std::snprintf(expected, sizeof expected, "%03d", doy);
         c.add(n, "day of year " + std::string(r.substr(24, 3)) + " does not match the date (" + expected + ")");
     }
-    return UtcCalendar::toEpoch(t);
+    return recording::UtcCalendar::toEpoch(t);
 }
 
 void checkFields(std::string_view r, std::size_t n, Check& c) {
@@ -195,8 +195,8 @@ std::vector<IagaViolation> IagaChecker::check(std::string_view text, const std::
         if (!time) continue;
         const std::int64_t step = interval ? IagaFormat::step(*interval) : 0;
         if (interval == Interval::Minute && *time % 60 != 0) c.add(n, "one-minute time stamp not on a whole minute");
-        if (!firstDay) firstDay = UtcCalendar::dayStart(*time);
-        else if (UtcCalendar::dayStart(*time) != *firstDay) c.add(n, "record of another UTC day than the first record");
+        if (!firstDay) firstDay = recording::UtcCalendar::dayStart(*time);
+        else if (recording::UtcCalendar::dayStart(*time) != *firstDay) c.add(n, "record of another UTC day than the first record");
         if (previous && step != 0 && *time - *previous != step)
             c.add(n, "time stamp is " + std::to_string(*time - *previous) + " s after the one before, not " +
                          std::to_string(step) + " s");

@@ -16,7 +16,7 @@
 #include "products/IagaFileReader.h"
 #include "products/IagaFormat.h"
 #include "products/IagaStationHeader.h"
-#include "products/UtcCalendar.h"
+#include "recording/UtcCalendar.h"
 #include "products/ZuvHeaderFacts.h"
 #include "recording/DataFileHeaderReader.h"
 #include "recording/DataRecordReader.h"
@@ -70,7 +70,7 @@ public:
             const std::size_t at = i * n;
             if (chain_.addSecond(t, static_cast<int>(n), block.bx.subspan(at, n), block.by.subspan(at, n),
                                  block.bz.subspan(at, n))) {
-                days_.insert(UtcCalendar::dayStart(t));
+                days_.insert(recording::UtcCalendar::dayStart(t));
             } else {
                 ++leftOut_;
             }
@@ -94,7 +94,7 @@ public:
     void valueReady(Interval interval, const FieldValue& value) override {
         const std::int64_t step = IagaFormat::step(interval);
         if (value.time % step != 0) return;
-        const std::int64_t day = UtcCalendar::dayStart(value.time);
+        const std::int64_t day = recording::UtcCalendar::dayStart(value.time);
         Days& days = interval == Interval::Second ? seconds : minutes;
         auto it = days.find(day);
         if (it == days.end()) {
@@ -181,7 +181,7 @@ IagaConversion::Result IagaConversion::run(const Request& request) {
             }
             in.zuv = true;
             in.position = facts->position;
-            in.date = UtcCalendar::daysFromCivil(facts->year, facts->month, facts->day) * kDaySeconds;
+            in.date = recording::UtcCalendar::daysFromCivil(facts->year, facts->month, facts->day) * kDaySeconds;
             try {
                 in.scan = recording::DataFileHeaderReader(log_).ReadDataFileHeader(path);
             } catch (const recording::IoError& e) {
@@ -293,7 +293,7 @@ IagaConversion::Result IagaConversion::run(const Request& request) {
             leftOut = feed.leftOut();
         } else {
             for (const FieldValue& v : in.iaga.records) {
-                if (chain.addSecondValue(v)) days.insert(UtcCalendar::dayStart(v.time));
+                if (chain.addSecondValue(v)) days.insert(recording::UtcCalendar::dayStart(v.time));
                 else ++leftOut;
             }
         }

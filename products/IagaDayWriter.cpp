@@ -10,7 +10,7 @@
 
 #include "products/IagaFileReader.h"
 #include "products/IagaFormat.h"
-#include "products/UtcCalendar.h"
+#include "recording/UtcCalendar.h"
 
 namespace zuva::products {
 
@@ -19,7 +19,7 @@ namespace {
 constexpr std::int64_t kDaySeconds = 86400;
 
 std::string timeText(std::int64_t t) {
-    const UtcDateTime d = UtcCalendar::fromEpoch(t);
+    const recording::UtcDateTime d = recording::UtcCalendar::fromEpoch(t);
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour, d.minute,
                   d.second);
@@ -94,7 +94,7 @@ IagaDayWriter::DayFile IagaDayWriter::openDay(Stream& s, std::int64_t day) {
                     why = "its IAGA code is " + file.header.iagaCode;
                 } else if (file.interval && *file.interval != s.interval) {
                     why = "its interval is another";
-                } else if (!file.records.empty() && (UtcCalendar::dayStart(file.records.back().time) != day ||
+                } else if (!file.records.empty() && (recording::UtcCalendar::dayStart(file.records.back().time) != day ||
                                                      file.records.back().time % step != 0)) {
                     why = "its last record is not of " + timeText(day).substr(0, 10);
                 } else {
@@ -167,7 +167,7 @@ void IagaDayWriter::valueReady(Interval interval, const FieldValue& value) {
     Stream& s = stream(interval);
     const std::int64_t step = IagaFormat::step(interval);
     if (value.time % step != 0) return;  // not a time of this interval
-    DayFile& f = dayFile(s, UtcCalendar::dayStart(value.time));
+    DayFile& f = dayFile(s, recording::UtcCalendar::dayStart(value.time));
     if (value.time < f.next) {
         if (!s.skipping)
             log_.addlogfile("IAGA-2002 file " + f.path + " already holds " + timeText(value.time) +

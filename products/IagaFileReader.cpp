@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "products/IagaFormat.h"
-#include "products/UtcCalendar.h"
+#include "recording/UtcCalendar.h"
 
 namespace zuva::products {
 
@@ -75,12 +75,12 @@ bool parseStamp(std::string_view line, std::int64_t& time, std::string& why) {
         why = "no \"YYYY-MM-DD hh:mm:ss.sss\" time stamp at the start";
         return false;
     }
-    UtcDateTime t;
+    recording::UtcDateTime t;
     int ms = 0;
     if (!parseInt(line.substr(0, 4), t.year) || !parseInt(line.substr(5, 2), t.month) ||
         !parseInt(line.substr(8, 2), t.day) || !parseInt(line.substr(11, 2), t.hour) ||
         !parseInt(line.substr(14, 2), t.minute) || !parseInt(line.substr(17, 2), t.second) ||
-        !parseInt(line.substr(20, 3), ms) || !UtcCalendar::validDate(t.year, t.month, t.day) || t.hour > 23 ||
+        !parseInt(line.substr(20, 3), ms) || !recording::UtcCalendar::validDate(t.year, t.month, t.day) || t.hour > 23 ||
         t.minute > 59 || t.second > 59) {
         why = "time stamp \"" + std::string(line.substr(0, 23)) + "\" is no valid date and time";
         return false;
@@ -89,7 +89,7 @@ bool parseStamp(std::string_view line, std::int64_t& time, std::string& why) {
         why = "time stamp \"" + std::string(line.substr(0, 23)) + "\" is not on a whole second";
         return false;
     }
-    time = UtcCalendar::toEpoch(t);
+    time = recording::UtcCalendar::toEpoch(t);
     return true;
 }
 

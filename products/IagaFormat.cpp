@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "products/UtcCalendar.h"
+#include "recording/UtcCalendar.h"
 
 namespace zuva::products {
 
@@ -82,10 +82,10 @@ std::string IagaFormat::field(double value) {
 }
 
 std::string IagaFormat::dataRecord(const FieldValue& value) {
-    const UtcDateTime t = UtcCalendar::fromEpoch(value.time);
+    const recording::UtcDateTime t = recording::UtcCalendar::fromEpoch(value.time);
     char head[40];
     std::snprintf(head, sizeof head, "%04d-%02d-%02d %02d:%02d:%02d.000 %03d   ", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second, UtcCalendar::dayOfYear(t.year, t.month, t.day));
+                  t.minute, t.second, recording::UtcCalendar::dayOfYear(t.year, t.month, t.day));
     std::string line = head;
     line += field(value.x);
     line += field(value.y);
@@ -96,7 +96,7 @@ std::string IagaFormat::dataRecord(const FieldValue& value) {
 }
 
 std::string IagaFormat::fileName(const std::string& code, std::int64_t dayTime, char typeLetter, Interval interval) {
-    const UtcDateTime t = UtcCalendar::fromEpoch(dayTime);
+    const recording::UtcDateTime t = recording::UtcCalendar::fromEpoch(dayTime);
     std::string lowerCode = code;
     for (char& c : lowerCode) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     char date[16];

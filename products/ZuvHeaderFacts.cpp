@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "products/UtcCalendar.h"
+#include "recording/UtcCalendar.h"
 
 namespace zuva::products {
 
@@ -64,7 +64,7 @@ std::optional<ZuvHeaderFacts> ZuvHeaderFacts::read(const std::string& path) {
         std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
         ended = upper == "</ZUVA_HEADER>";
     }
-    if (!ended || !UtcCalendar::validDate(facts.year, facts.month, facts.day)) return std::nullopt;
+    if (!ended || !recording::UtcCalendar::validDate(facts.year, facts.month, facts.day)) return std::nullopt;
     return facts;
 }
 

@@ -9,19 +9,12 @@
 #include <ctime>
 #include <vector>
 
+#include "recording/UtcCalendar.h"
+
 namespace zuva::recording {
 
 namespace {
 
-// Days since 1970-01-01 of a Gregorian date (for the week day strftime may need).
-long daysFromCivil(int year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const long era = (year >= 0 ? year : year - 399) / 400;
-    const long yearOfEra = year - era * 400;
-    const long dayOfYear = (153L * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
 
 std::tm toTm(const LocalDateTime& t) {
     std::tm tm{};
@@ -31,9 +24,9 @@ std::tm toTm(const LocalDateTime& t) {
     tm.tm_hour = t.hour;
     tm.tm_min = t.minute;
     tm.tm_sec = t.second;
-    const long days = daysFromCivil(t.year, t.month, t.day);
+    const std::int64_t days = UtcCalendar::daysFromCivil(t.year, t.month, t.day);
     tm.tm_wday = static_cast<int>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
-    tm.tm_yday = static_cast<int>(days - daysFromCivil(t.year, 1, 1));
+    tm.tm_yday = UtcCalendar::dayOfYear(t.year, t.month, t.day) - 1;
     tm.tm_isdst = -1;
     return tm;
 }

@@ -4,26 +4,15 @@
 #include <cstdio>
 #include <utility>
 
+#include "recording/UtcCalendar.h"
+
 namespace zuva::service {
-
-namespace {
-
-long daysFromCivil(int year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const long era = (year >= 0 ? year : year - 399) / 400;
-    const long yearOfEra = year - era * 400;
-    const long dayOfYear = (153L * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-}  // namespace
 
 ClockOffsetWatch::ClockOffsetWatch(recording::LogSink& log, std::function<double()> utcNow)
     : log_(log), utcNow_(std::move(utcNow)) {}
 
 std::int64_t ClockOffsetWatch::epochSeconds(const acquisition::FrameDate& date, const acquisition::TimeOfDay& time) {
-    return static_cast<std::int64_t>(daysFromCivil(date.year, date.month, date.day)) * 86400 + time.hour * 3600 +
+    return recording::UtcCalendar::daysFromCivil(date.year, date.month, date.day) * 86400 + time.hour * 3600 +
            time.minute * 60 + time.second;
 }
 

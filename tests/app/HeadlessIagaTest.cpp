@@ -20,7 +20,7 @@
 #include "SimJournal.h"
 #include "fakes/RecordingLog.h"
 #include "products/IagaFileReader.h"
-#include "products/UtcCalendar.h"
+#include "recording/UtcCalendar.h"
 #include "recording/DataFileHeaderReader.h"
 #include "recording/DataRecordReader.h"
 
@@ -117,7 +117,7 @@ TEST(HeadlessIaga, KilledOnceTheDayFilesStillPassTheCheckAndAgreeWithTheConversi
         fakes::RecordingLog log;
         const auto scan = recording::DataFileHeaderReader(log).ReadDataFileHeader(f.string());
         const std::string name = f.filename().string();
-        recorded.date = products::UtcCalendar::toEpoch(
+        recorded.date = recording::UtcCalendar::toEpoch(
             {std::stoi(name.substr(0, 4)), std::stoi(name.substr(4, 2)), std::stoi(name.substr(6, 2)), 0, 0, 0});
         recording::DataRecordReader(log).read(f.string(), scan, recorded);
     }

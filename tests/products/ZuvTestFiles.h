@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "products/UtcCalendar.h"
+#include "recording/UtcCalendar.h"
 #include "recording/DataFileHeaderComposer.h"
 #include "recording/SecondRecordEncoder.h"
 
@@ -24,7 +24,7 @@ constexpr double kTestSensitivity = 0.001;  // nT per bit
 inline void writeZuv(const std::string& path, std::int64_t start, int rate, int seconds,
                      const std::function<double(double)>& field,
                      const std::function<bool(std::int64_t)>& skip = nullptr, const std::string& latitude = "") {
-    const UtcDateTime d = UtcCalendar::fromEpoch(start);
+    const recording::UtcDateTime d = recording::UtcCalendar::fromEpoch(start);
     char date[16], time[16], dateText[16];
     std::snprintf(date, sizeof date, "%04d%02d%02d", d.year, d.month, d.day);
     std::snprintf(time, sizeof time, "%02d%02d%02d", d.hour, d.minute, d.second);
@@ -50,7 +50,7 @@ inline void writeZuv(const std::string& path, std::int64_t start, int rate, int 
     for (int i = 0; i < seconds; ++i) {
         const std::int64_t s = start + i;
         if (skip && skip(s)) continue;
-        const UtcDateTime t = UtcCalendar::fromEpoch(s);
+        const recording::UtcDateTime t = recording::UtcCalendar::fromEpoch(s);
         r.hour = static_cast<std::uint8_t>(t.hour);
         r.minute = static_cast<std::uint8_t>(t.minute);
         r.second = static_cast<std::uint8_t>(t.second);

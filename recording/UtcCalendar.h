@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace zuva::products {
+namespace zuva::recording {
 
 // A UTC calendar date and time of day.
 struct UtcDateTime {
@@ -28,4 +28,4 @@ public:
     static std::int64_t dayStart(std::int64_t seconds);
 };
 
-}  // namespace zuva::products
+}  // namespace zuva::recording

@@ -1,6 +1,6 @@
-#include "products/UtcCalendar.h"
+#include "recording/UtcCalendar.h"
 
-namespace zuva::products {
+namespace zuva::recording {
 
 namespace {
 
@@ -63,4 +63,4 @@ bool UtcCalendar::validDate(int year, int month, int day) {
 
 std::int64_t UtcCalendar::dayStart(std::int64_t seconds) { return floorDiv(seconds, kDay) * kDay; }
 
-}  // namespace zuva::products
+}  // namespace zuva::recording
