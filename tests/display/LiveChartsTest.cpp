@@ -200,7 +200,8 @@ private slots:
         std::vector<std::string> log;
         charts.setLog([&log](const std::string& line) { log.push_back(line); });
         std::vector<ChartPoint> batch = {
-            {0.5, 1, 2, 3}, {1.0, 1, 2, 3}, {-0.1, 1, 2, 3}, {0.6, NAN, 2, 3}, {0.7, 1, INFINITY, 3}, {0.8, 4, 5, 6},
+            {0.5, 1, 2, 3},  {1.0, 1, 2, 3}, {-0.1, 1, 2, 3}, {0.6, NAN, 2, 3}, {0.7, 1, INFINITY, 3},
+            {0.5 + 0.5 / 86400.0, 4, 5, 6},  // half a second on: no gap between the two kept points
         };
         charts.addPoints(batch);
         for (int i = 0; i < LiveCharts::kCharts; ++i) QCOMPARE(charts.pointCount(i), 2);
