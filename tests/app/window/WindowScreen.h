@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -11,7 +12,7 @@ namespace zuva::window_test {
 // pixels) and scale factor, so that the window's fit to the screen is tested on a
 // known screen and not on the offscreen plugin's 800 x 600 default.
 inline void useScreen(int width, int height, double scale) {
-    const QString config = QDir::temp().filePath(QStringLiteral("zuva-screen-%1x%2.json").arg(width).arg(height));
+    const QString config = QDir::temp().filePath(QStringLiteral("zuva-screen-%1x%2-%3.json").arg(width).arg(height).arg(QCoreApplication::applicationPid()));
     QFile file(config);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         file.write(QStringLiteral(R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": %1, "height": %2, "dpr": 1}]})")
