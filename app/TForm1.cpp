@@ -3,8 +3,12 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QTime>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -17,15 +21,19 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <vector>
 
+#include "display/DataFlowWatch.h"
 #include "display/FileViewerPlot.h"
 #include "display/LiveCharts.h"
 #include "display/StatusBarPanels.h"
 #include "recording/DataFileHeaderReader.h"
 #include "recording/DataRecordReader.h"
 #include "recording/DataTextExporter.h"
+#include "recording/IoError.h"
 #include "serial/dialogs/TComSetupFrm.h"
 #include "settings/ConfirmModel.h"
 #include "settings/RemarksModel.h"
@@ -43,9 +51,20 @@ namespace zuva::app {
 namespace {
 
 constexpr int kMargin = 16;
-constexpr int kChartTops[3] = {64, 240, 416};
+constexpr int kChartTop = 64;
 constexpr int kChartHeight = 170;
-constexpr int kProgressTop = 592;
+constexpr int kChartGap = 6;
+// The charts keep the right margin of the designed 843 px wide window.
+constexpr int kRightMargin = TForm1::kWidth - kMargin - 801;
+// The control groups end at 722 px; narrower, the contents scroll.
+constexpr int kMinClientWidth = 592 + 130 + kMargin;
+
+// 1234567 as "1,234,567".
+QString groupedCount(std::uint64_t n) {
+    QString digits = QString::number(n);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, QLatin1Char(','));
+    return digits;
+}
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
@@ -87,8 +106,16 @@ TForm1::TForm1(const std::string& settingsPath, QWidget* parent) : QMainWindow(p
     font.setPointSize(8);
     setFont(font);
 
-    client_ = new QWidget(this);
-    setCentralWidget(client_);
+    // The controls lie on a client area inside a scroll area: a window made smaller
+    // than its contents can scroll to every control instead of cutting them off.
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    client_ = new QWidget;
+    client_->setObjectName(QStringLiteral("ClientArea"));
+    scroll_->setWidget(client_);
+    setCentralWidget(scroll_);
+    client_->installEventFilter(this);
     buildControls(client_);
     buildMenu();
 
@@ -131,17 +158,26 @@ TForm1::TForm1(const std::string& settingsPath, QWidget* parent) : QMainWindow(p
     confirm_ = new settings::Tconfirm(*confirmModel_, this);
 
     core_->dataFile().setCaptionListener([this](const std::string& caption) { setWindowTitle(qs(caption)); });
+    watchClock_ = [] { return std::chrono::steady_clock::now(); };
+    watch_ = std::make_unique<display::DataFlowWatch>([this] { return watchClock_(); });
+    core_->seconds().add(secondWatch_, "the window's data watch");
+    watchTimer_.setInterval(kWatchIntervalMs);
+    connect(&watchTimer_, &QTimer::timeout, this, [this] { checkDataFlow(); });
+    watchTimer_.start();
     core_->eventLog().setOnChanged([this] { showEventLines(); });
     bindControls();
 
     resize(kWidth, kHeight);
     placeWideControls();
     restorePlacement();
+    fitToScreen();
 }
 
 TForm1::~TForm1() {
     stopLoading();
+    watchTimer_.stop();
     if (core_) {
+        core_->seconds().remove(secondWatch_);
         core_->eventLog().setOnChanged({});
         core_->dataFile().setCaptionListener({});
     }
@@ -186,6 +222,7 @@ void TForm1::buildControls(QWidget* client) {
 void TForm1::buildMenu() {
     Open1 = menuBar()->addMenu("&File");
     Open2 = Open1->addAction("&Open...");
+    OpenFolder = Open1->addAction("Open &folder...");
     Savetotext1 = Open1->addAction("Save data to text file");
     Outputdirectory1 = Open1->addAction("Output &directory...");
     Exit1 = Open1->addAction("&Exit");
@@ -213,6 +250,7 @@ void TForm1::bindControls() {
             [this, &control] { guarded([&control] { control.SpeedButton1Click(); }); });
 
     connect(Open2, &QAction::triggered, this, [this] { Open2Click(); });
+    connect(OpenFolder, &QAction::triggered, this, [this] { OpenFolderClick(); });
     connect(Savetotext1, &QAction::triggered, this, [this] { Savetotext1Click(); });
     connect(Outputdirectory1, &QAction::triggered, this, [this] { selectDir_->Outputdirectory1Click(); });
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
@@ -221,7 +259,8 @@ void TForm1::bindControls() {
     connect(N24, &QAction::triggered, this, [this, &control] {
         guarded([this, &control] { core_->port().N24Click([&control] { control.SpeedButton1Click(); }); });
     });
-    connect(Help2, &QAction::triggered, this, [this] { settings::HelpFile::Help2Click(this); });
+    connect(Help2, &QAction::triggered, this,
+            [this] { settings::HelpFile::Help2Click(this, {}, {}, settings::HelpFile::guidePlaces()); });
     connect(N2, &QAction::triggered, this, [this] { about_->N2Click(); });
 
     auto& states = core_->controls();
@@ -229,7 +268,11 @@ void TForm1::bindControls() {
         const auto c = static_cast<acquisition::Control>(i);
         applyControlState(c, states.isEnabled(c));
     }
-    states.addObserver([this](acquisition::Control c, bool enabled) { applyControlState(c, enabled); });
+    states.addObserver([this](acquisition::Control c, bool enabled) {
+        applyControlState(c, enabled);
+        // The File menu is off exactly while a run is on.
+        if (c == acquisition::Control::FileMenu) applyRunState(!enabled);
+    });
 }
 
 void TForm1::applyControlState(acquisition::Control control, bool enabled) {
@@ -308,8 +351,52 @@ bool TForm1::isOn() const { return Button4->text() == "ON"; }
 void TForm1::showCharts(bool visible) {
     for (int i = 0; i < display::LiveCharts::kCharts; ++i) charts_->chart(i)->setVisible(visible && !viewerShown_);
     if (viewerShown_) viewer_->setVisible(visible);
-    ComboBox1->move(kMargin, visible ? kEventLineTopOn : kEventLineTopOff);
+    ProgressBar1->setVisible(visible);
     resize(width(), visible ? kHeightVisualizationOn : kHeightVisualizationOff);
+    placeWideControls();
+}
+
+void TForm1::applyRunState(bool running) {
+    if (running) {
+        // A new run shows its own data: an opened file leaves the charts' place.
+        showLiveCharts();
+        watch_->runStarted(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")).toStdString());
+    } else {
+        watch_->runStopped();
+    }
+    checkDataFlow();
+}
+
+void TForm1::showLiveCharts() {
+    if (!viewerShown_) return;
+    stopLoading();
+    ++loadGeneration_;  // blocks of the file still queued are dropped
+    loading_ = false;
+    viewerShown_ = false;
+    viewerFiles_.clear();
+    viewer_->hide();
+    viewer_->clear();
+    for (int i = 0; i < display::LiveCharts::kCharts; ++i) charts_->chart(i)->setVisible(isOn());
+    ProgressBar1->setValue(0);
+    setWindowTitle(kCaption);
+}
+
+void TForm1::setWatchClock(std::function<std::chrono::steady_clock::time_point()> clock) {
+    watchClock_ = std::move(clock);
+}
+
+void TForm1::checkDataFlow() {
+    const std::string warning = watch_->check(core_->reconnect().Waiting());
+    panels_->setWarning(qs(warning));
+    charts_->setAlarm(!warning.empty());
+}
+
+void TForm1::SecondWatch::secondCompleted(const acquisition::CompletedSecond& second) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", second.time.hour % 100, second.time.minute % 100,
+                  second.time.second % 100);
+    form_.watch_->secondArrived(text);
+    form_.checkDataFlow();
 }
 
 void TForm1::overloadSwitchOff() {
@@ -331,14 +418,48 @@ void TForm1::Button4Click() {
     }
 }
 
+int TForm1::chartHeight() const {
+    // The designed 170 px between a window height of 708 and 722; beyond, the three
+    // charts share what the window gains or loses, down to kMinChartHeight.
+    int change = 0;
+    if (height() > kHeight) change = height() - kHeight;
+    if (height() < kHeightVisualizationOn) change = height() - kHeightVisualizationOn;
+    return std::max(kMinChartHeight, kChartHeight + change / 3);
+}
+
 void TForm1::placeWideControls() {
-    // The charts keep their right margin of the designed 843 px wide window.
-    const int chartWidth = std::max(100, client_->width() - kMargin - (kWidth - kMargin - 801));
+    const int chartWidth = std::max(100, client_->width() - kMargin - kRightMargin);
+    const int h = chartHeight();
     for (int i = 0; i < display::LiveCharts::kCharts; ++i)
-        charts_->chart(i)->setGeometry(kMargin, kChartTops[i], chartWidth, kChartHeight);
-    viewer_->setGeometry(kMargin, kChartTops[0], chartWidth, kChartTops[2] + kChartHeight - kChartTops[0]);
-    ProgressBar1->setGeometry(kMargin, kProgressTop, 801, 16);
-    ComboBox1->setGeometry(kMargin, ComboBox1->y() == 0 ? kEventLineTopOn : ComboBox1->y(), 801, 21);
+        charts_->chart(i)->setGeometry(kMargin, kChartTop + i * (h + kChartGap), chartWidth, h);
+    viewer_->setGeometry(kMargin, kChartTop, chartWidth, 3 * h + 2 * kChartGap);
+    const int progressTop = kChartTop + 3 * (h + kChartGap);  // 592 at the designed size
+    ProgressBar1->setGeometry(kMargin, progressTop, chartWidth, 16);
+    const int eventTop = isOn() ? progressTop + 23 : kEventLineTopOff;  // 615 or 58
+    ComboBox1->setGeometry(kMargin, eventTop, chartWidth, 21);
+    // Below the event line room for its drop-down edge and a horizontal scroll bar.
+    client_->setMinimumSize(kMinClientWidth, eventTop + 21 + 24);
+}
+
+void TForm1::fitToScreen() {
+    QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr || isMaximized()) return;
+    const QRect available = screen->availableGeometry();
+    // Room for the window manager's title bar and borders.
+    const int frameWidth = 16;
+    const int frameHeight = 40;
+    const int w = std::min(width(), available.width() - frameWidth);
+    const int h = std::min(height(), available.height() - frameHeight);
+    if (w == width() && h == height()) return;
+    resize(std::max(w, 200), std::max(h, kHeightVisualizationOff));
+    const int left = std::clamp(x(), available.left(), std::max(available.left(), available.right() - width() - frameWidth));
+    const int top = std::clamp(y(), available.top(), std::max(available.top(), available.bottom() - height() - frameHeight));
+    move(left, top);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize && charts_) placeWideControls();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::restorePlacement() {
@@ -380,8 +501,36 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     if (charts_) placeWideControls();
 }
 
+bool TForm1::askToStopAndClose() {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("ZUVA-7k Logger"), QString::fromLatin1(kCloseQuestion),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("CloseQuestion"));
+    QPushButton* keep = box.addButton(QString::fromLatin1(kKeepRecording), QMessageBox::RejectRole);
+    QPushButton* stop = box.addButton(QString::fromLatin1(kStopAndClose), QMessageBox::DestructiveRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    asking_ = true;
+    box.exec();
+    asking_ = false;
+    return box.clickedButton() == stop;
+}
+
+void TForm1::closeWithoutAsking() {
+    closeWithoutAsking_ = true;
+    close();
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
     if (stationTimer_) stationTimer_->stop();
+    const bool running = core_->acquisition().DataMode() || watch_->running();
+    if (!closed_ && !closeWithoutAsking_ && running) {
+        // A hand close during a run asks first; keeping the recording is the default.
+        const bool stop = !asking_ && askToStopAndClose();
+        if (!closed_ && !stop) {
+            event->ignore();
+            return;
+        }
+    }
     if (!closed_) {
         closed_ = true;
         stopLoading();
@@ -408,50 +557,147 @@ void TForm1::stopLoading() {
     blocksInFlight_ = 0;
 }
 
+QString TForm1::openFolder() const {
+    if (!lastFolder_.isEmpty() && QFileInfo(lastFolder_).isDir()) return lastFolder_;
+    const QString output = qs(core_->outputDirectory().fieldText());
+    if (!output.isEmpty() && QFileInfo(output).isDir()) return output;
+    return QDir::currentPath();
+}
+
 QString TForm1::chooseDataFile() {
-    QFileDialog dialog(this, {}, {}, kOpenFilter);
+    QFileDialog dialog(this, {}, openFolder(), kOpenFilter);
     dialog.setDefaultSuffix("zuva");
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    lastFolder_ = QFileInfo(dialog.selectedFiles().front()).absolutePath();
     return dialog.selectedFiles().front();
 }
 
-void TForm1::Open2Click() {
-    const QString name = chooseDataFile();
-    if (!name.isEmpty()) openDataFile(name);
+QStringList TForm1::chooseDataFiles() {
+    QFileDialog dialog(this, QStringLiteral("Open data files"), openFolder(), kOpenFilter);
+    dialog.setDefaultSuffix("zuva");
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    lastFolder_ = QFileInfo(dialog.selectedFiles().front()).absolutePath();
+    return dialog.selectedFiles();
 }
 
-bool TForm1::openDataFile(const QString& name) {
+void TForm1::Open2Click() {
+    const QStringList names = chooseDataFiles();
+    if (!names.isEmpty()) openDataFiles(names);
+}
+
+void TForm1::OpenFolderClick() {
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Open every data file of a folder"), openFolder());
+    if (folder.isEmpty()) return;
+    lastFolder_ = folder;
+    openDataFiles({folder});
+}
+
+bool TForm1::openDataFile(const QString& name) { return openDataFiles({name}); }
+
+bool TForm1::openDataFiles(const QStringList& names) {
     stopLoading();
-    const std::string path = name.toStdString();
-    recording::DataFileHeaderScan header;
-    try {
-        recording::DataFileHeaderReader reader(core_->eventLog());
-        header = reader.ReadDataFileHeader(path, core_->options().sensitivity());
-    } catch (const std::exception& e) {
-        core_->eventLog().addlogfile(std::string("Cannot open file: ") + path + ": " + e.what());
-        settings::ErrorBox::show(this, qs(recording::dataFileNotFoundMessage(path)));
+    // Folders stand for their data files.
+    QStringList files;
+    for (const QString& name : names) {
+        const QFileInfo info(name);
+        if (info.isDir()) {
+            const QDir dir(name);
+            const QStringList found =
+                dir.entryList({QStringLiteral("*.zuv"), QStringLiteral("*.ZUV")}, QDir::Files, QDir::Name);
+            if (found.isEmpty()) core_->eventLog().addlogfile("No data files (*.zuv) in " + name.toStdString());
+            for (const QString& f : found) files << dir.absoluteFilePath(f);
+        } else {
+            files << name;
+        }
+    }
+    files.removeDuplicates();
+
+    struct Opened {
+        std::string path;
+        recording::DataFileHeaderScan header;
+        QDate date;
+    };
+    std::vector<Opened> opened;
+    for (const QString& name : files) {
+        const std::string path = name.toStdString();
+        try {
+            recording::DataFileHeaderReader reader(core_->eventLog());
+            Opened o{path, reader.ReadDataFileHeader(path, core_->options().sensitivity()), {}};
+            o.date = QDate(o.header.year, o.header.month, o.header.day);
+            opened.push_back(std::move(o));
+        } catch (const std::exception& e) {
+            core_->eventLog().addlogfile(std::string("Cannot open file: ") + path + ": " + e.what());
+            if (files.size() == 1) settings::ErrorBox::show(this, qs(recording::dataFileNotFoundMessage(path)));
+        }
+    }
+    if (opened.empty()) {
+        if (files.isEmpty() && !names.isEmpty())
+            settings::ErrorBox::show(this, QStringLiteral("No data files (*.zuv) in ") + names.front());
+        else if (files.size() > 1)
+            settings::ErrorBox::show(this, QStringLiteral("None of the %1 files could be opened").arg(files.size()));
         return false;
     }
-    setWindowTitle(QString(kViewerCaption) + name);
-    core_->eventLog().addlogfile("Loading file: " + path);
-    if (!header.FileInfoText.empty()) core_->eventLog().addlogfile(header.FileInfoText);
+    // One timeline in time order: by the header's date, then by name (the file names
+    // begin with the time of their first record).
+    std::stable_sort(opened.begin(), opened.end(), [](const Opened& a, const Opened& b) {
+        if (a.date != b.date) return !a.date.isValid() ? false : (!b.date.isValid() ? true : a.date < b.date);
+        return a.path < b.path;
+    });
+    QDate origin;
+    for (const Opened& o : opened) {
+        if (o.date.isValid() && (!origin.isValid() || o.date < origin)) origin = o.date;
+    }
+
+    viewerFiles_.clear();
+    for (const Opened& o : opened) viewerFiles_ << qs(o.path);
+    if (opened.size() == 1) {
+        setWindowTitle(QString(kViewerCaption) + viewerFiles_.front());
+    } else {
+        setWindowTitle(QString(kViewerCaption) + QStringLiteral("%1 files, %2 ... %3")
+                                                     .arg(opened.size())
+                                                     .arg(QFileInfo(viewerFiles_.front()).fileName(),
+                                                          QFileInfo(viewerFiles_.back()).fileName()));
+    }
+    for (const Opened& o : opened) {
+        core_->eventLog().addlogfile("Loading file: " + o.path);
+        if (!o.header.FileInfoText.empty()) core_->eventLog().addlogfile(o.header.FileInfoText);
+    }
 
     charts_->ResetAxisAndSeries();
     viewer_->clear();
+    // Only files with a date can be placed after others; without one a file's
+    // records count from the origin's midnight.
+    viewer_->setOrigin(origin);
     viewerShown_ = true;
     for (int i = 0; i < display::LiveCharts::kCharts; ++i) charts_->chart(i)->hide();
     viewer_->setVisible(isOn());
     ProgressBar1->setValue(0);
 
+    struct Job {
+        std::string path;
+        recording::DataFileHeaderScan header;
+        double offsetSeconds;
+    };
+    std::vector<Job> jobs;
+    for (const Opened& o : opened) {
+        const qint64 days = origin.isValid() && o.date.isValid() ? origin.daysTo(o.date) : 0;
+        jobs.push_back({o.path, o.header, static_cast<double>(days) * 86400.0});
+    }
+
     loading_ = true;
     // Blocks of an earlier load still queued for the main thread are dropped there.
     const std::uint64_t generation = ++loadGeneration_;
-    loader_ = std::thread([this, path, header, generation] {
+    loader_ = std::thread([this, jobs, generation] {
         ForwardingLog log([this](const std::string& line) { logLater(line); });
         struct Consumer final : recording::RecordBlockConsumer {
             TForm1* form;
             std::uint64_t generation;
+            double offsetSeconds = 0.0;
+            int fileIndex = 0;
+            int fileCount = 1;
             bool consumeBlock(const recording::RecordBlock& block) override {
                 {
                     std::unique_lock lock(form->flightMutex_);
@@ -463,10 +709,11 @@ bool TForm1::openDataFile(const QString& name) {
                 }
                 auto copy = std::make_shared<LoadedBlock>();
                 copy->seconds.assign(block.timeOfDay.begin(), block.timeOfDay.end());
+                for (double& t : copy->seconds) t += offsetSeconds;
                 copy->bx.assign(block.bx.begin(), block.bx.end());
                 copy->by.assign(block.by.begin(), block.by.end());
                 copy->bz.assign(block.bz.begin(), block.bz.end());
-                copy->percent = block.progressPercent();
+                copy->percent = (fileIndex * 100 + block.progressPercent()) / fileCount;
                 QMetaObject::invokeMethod(
                     form,
                     [f = form, copy, g = generation] {
@@ -486,13 +733,20 @@ bool TForm1::openDataFile(const QString& name) {
         } consumer;
         consumer.form = this;
         consumer.generation = generation;
+        consumer.fileCount = static_cast<int>(jobs.size());
         std::string failure;
-        try {
-            recording::DataRecordReader reader(log);
-            const auto result = reader.read(path, header, consumer);
-            if (result.status == recording::RecordReadResult::Status::FileNotFound) failure = result.message;
-        } catch (const std::exception& e) {
-            failure = e.what();
+        for (std::size_t i = 0; i < jobs.size() && !cancelLoading_; ++i) {
+            consumer.fileIndex = static_cast<int>(i);
+            consumer.offsetSeconds = jobs[i].offsetSeconds;
+            try {
+                recording::DataRecordReader reader(log);
+                const auto result = reader.read(jobs[i].path, jobs[i].header, consumer);
+                if (result.status == recording::RecordReadResult::Status::FileNotFound) {
+                    failure += (failure.empty() ? "" : "; ") + result.message;
+                }
+            } catch (const std::exception& e) {
+                failure += (failure.empty() ? "" : "; ") + jobs[i].path + ": " + e.what();
+            }
         }
         QMetaObject::invokeMethod(
             this,
@@ -514,20 +768,53 @@ void TForm1::Savetotext1Click() {
     if (!name.isEmpty()) exportDataFile(name);
 }
 
+QString TForm1::exportNotice(std::uint64_t lines, const QString& outputName) {
+    // A long path is shortened to its file name; the tooltip holds it whole.
+    const QString shown = outputName.size() <= kNoticePathLength
+                              ? outputName
+                              : QStringLiteral(".../") + QFileInfo(outputName).fileName();
+    return QStringLiteral("Written %1 lines to %2").arg(groupedCount(lines), shown);
+}
+
+QString TForm1::exportFailureText(int code, const QString& outputName) {
+    return QStringLiteral("I/O error %1: %2\nThe text file %3 was not written completely.")
+        .arg(code)
+        .arg(QString::fromLocal8Bit(std::strerror(code)), outputName);
+}
+
 void TForm1::exportDataFile(const QString& name) {
     const std::string path = name.toStdString();
-    guarded([this, &path] {
+    const QString outputName = name + QStringLiteral(".txt");
+    panels_->setNotice({});
+    Savetotext1->setEnabled(false);
+    try {
         recording::DataFileHeaderReader reader(core_->eventLog());
         const auto header = reader.ReadDataFileHeader(path, core_->options().sensitivity());
         recording::DataTextExporter exporter(core_->eventLog(), recording::systemLocaleFormats());
         const auto result = exporter.ExportDataToText(path, header, [this](int percent) {
             ProgressBar1->setValue(percent);
+            // The picture stays alive while the lines are written.
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
         ProgressBar1->setValue(0);
-        if (result.status == recording::ExportResult::Status::FileNotFound)
+        if (result.status == recording::ExportResult::Status::FileNotFound) {
             settings::ErrorBox::show(this, qs(result.message));
-    });
+        } else if (result.status == recording::ExportResult::Status::Completed) {
+            const QString written = result.outputName.empty() ? outputName : qs(result.outputName);
+            panels_->setNotice(exportNotice(result.linesWritten, written),
+                               QStringLiteral("Written %1 lines to %2").arg(groupedCount(result.linesWritten), written));
+        }
+    } catch (const recording::IoError& e) {
+        ProgressBar1->setValue(0);
+        const QString text = exportFailureText(e.code(), outputName);
+        core_->eventLog().addlogfile("Export stopped: " + text.section(QLatin1Char('\n'), 0, 0).toStdString() +
+                                     ": " + outputName.toStdString());
+        settings::ErrorBox::show(this, text);
+    } catch (const std::exception& e) {
+        ProgressBar1->setValue(0);
+        settings::ErrorBox::show(this, qs(e.what()));
+    }
+    Savetotext1->setEnabled(true);
 }
 
 }  // namespace zuva::app

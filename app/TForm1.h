@@ -1,16 +1,21 @@
 #pragma once
 
+#include <QDate>
 #include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "acquisition/SecondListener.h"
 #include "acquisition/VisualizationSwitch.h"
 #include "app/ProgramCore.h"
 #include "app/QtDispatcher.h"
@@ -23,9 +28,11 @@ class QGroupBox;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QToolButton;
 
 namespace zuva::display {
+class DataFlowWatch;
 class FileViewerPlot;
 class LiveCharts;
 class StatusBarPanels;
@@ -63,6 +70,16 @@ public:
     static constexpr const char* kCaption = "ZUVA-7k Logger - Version 3.8 - 19.08.2009";
     static constexpr const char* kViewerCaption = "ZUVA7-k Logger - Version 3.8 - 19.08.2009 - ";
     static constexpr const char* kOpenFilter = "zuv datafile (*.zuv);;All files (*.*)";
+    // The smallest chart height the window shrinks the charts to; below it the
+    // window's contents scroll.
+    static constexpr int kMinChartHeight = 60;
+    // The question asked when the window is closed by hand during a run.
+    static constexpr const char* kCloseQuestion =
+        "A recording is running. Stop the recording and close the program?";
+    static constexpr const char* kKeepRecording = "Keep recording";
+    static constexpr const char* kStopAndClose = "Stop recording and close";
+    // How often the data flow is checked during a run.
+    static constexpr int kWatchIntervalMs = 500;
     // The settings section that keeps the window's place and size.
     static constexpr const char* kPlacementSection = "TForm1";
 
@@ -86,7 +103,26 @@ public:
     void Savetotext1Click();
     // Exports the named data file to text with the progress bar moving.
     void exportDataFile(const QString& name);
+    // The status bar's notice after an export, and the message of a failed one.
+    static constexpr int kNoticePathLength = 60;
+    static QString exportNotice(std::uint64_t lines, const QString& outputName);
+    static QString exportFailureText(int code, const QString& outputName);
     void Exit1Click() { close(); }
+    // File / Open folder...: every data file of a folder as one timeline.
+    void OpenFolderClick();
+    // Loads several data files (or folders of them) into the viewer as one timeline,
+    // in time order; false when none can be read.
+    bool openDataFiles(const QStringList& names);
+    // Closes the window without the question of a hand close (SIGINT, SIGTERM).
+    void closeWithoutAsking();
+    // Checks the data flow now (the watch timer does it every kWatchIntervalMs).
+    void checkDataFlow();
+    // The clock of the data-flow watch (steady time); tests set their own.
+    void setWatchClock(std::function<std::chrono::steady_clock::time_point()> clock);
+    // The folder the open dialog starts in.
+    QString openFolder() const;
+    // Asks whether to stop a running recording and close; true: close.
+    bool askToStopAndClose();
 
     // True while a file's records are still being read.
     bool loading() const { return loading_.load(); }
@@ -108,6 +144,11 @@ public:
     // The status bar's offer to wait for the stored port that was missing at
     // start-up ("Wait for <port>"); null when there is none.
     QPushButton* waitForPortButton() const { return waitButton_; }
+    QScrollArea* scrollArea() const { return scroll_; }
+    QWidget* clientArea() const { return client_; }
+    bool showsViewer() const { return viewerShown_; }
+    // The names of the files the viewer shows, in time order.
+    const QStringList& viewerFiles() const { return viewerFiles_; }
 
     // Controls, named as the handlers know them.
     QGroupBox* GroupBox2 = nullptr;     // " Gain "
@@ -126,6 +167,7 @@ public:
 
     QMenu* Open1 = nullptr;  // "&File"
     QAction* Open2 = nullptr;
+    QAction* OpenFolder = nullptr;
     QAction* Savetotext1 = nullptr;
     QAction* Outputdirectory1 = nullptr;
     QAction* Exit1 = nullptr;
@@ -139,6 +181,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls(QWidget* client);
@@ -155,8 +198,32 @@ private:
     void stopLoading();
     QString chooseDataFile();
     void offerPortWait();
+    QStringList chooseDataFiles();
+    void showLiveCharts();
+    void applyRunState(bool running);
+    int chartHeight() const;
+    void fitToScreen();
+    void reportExportFailure(const QString& outputName, const std::string& detail);
 
     QWidget* client_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QStringList viewerFiles_;
+    QString lastFolder_;
+    bool closeWithoutAsking_ = false;
+    bool asking_ = false;
+    std::function<std::chrono::steady_clock::time_point()> watchClock_;
+    std::unique_ptr<display::DataFlowWatch> watch_;
+    QTimer watchTimer_;
+    // Tells the data-flow watch of every completed second.
+    class SecondWatch final : public acquisition::SecondListener {
+    public:
+        explicit SecondWatch(TForm1& form) : form_(form) {}
+        void secondCompleted(const acquisition::CompletedSecond& second) override;
+
+    private:
+        TForm1& form_;
+    };
+    SecondWatch secondWatch_{*this};
     display::FileViewerPlot* viewer_ = nullptr;  // child of the client area
     std::unique_ptr<display::LiveCharts> charts_;
     std::unique_ptr<display::StatusBarPanels> panels_;

@@ -126,7 +126,8 @@ int runWindow(int argc, char** argv, const std::optional<std::string>& config, c
             if (modal == nullptr || modal == &form) break;
             modal->close();
         }
-        QTimer::singleShot(0, &form, [&form] { form.close(); });
+        // A signal ends the program at once: no question about a running recording.
+        QTimer::singleShot(0, &form, [&form] { form.closeWithoutAsking(); });
     });
     form.show();
     form.FormCreate();
@@ -134,7 +135,7 @@ int runWindow(int argc, char** argv, const std::optional<std::string>& config, c
         QTimer::singleShot(seconds * 1000, &form, [&form, screenshot] {
             if (!form.grab().save(QString::fromStdString(screenshot), "PNG"))
                 std::fprintf(stderr, "zuva-logger: cannot write %s\n", screenshot.c_str());
-            form.close();
+            form.closeWithoutAsking();
         });
     }
     return QApplication::exec();

@@ -24,7 +24,7 @@ QFont ChartStyle::titleFont() {
 }
 
 void ChartStyle::styleTimeAxis(QCPAxis* axis) {
-    axis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeOfDayTicker));
+    axis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeOfDayTicker(axis)));
     axis->setTickLabelFont(labelFont());
     axis->setTickLengthIn(0);
     axis->setSubTickLengthIn(0);

@@ -19,6 +19,8 @@ public:
 
     static QColor panelColour() { return QColor(192, 192, 192); }
     static QColor lineColour() { return QColor(Qt::red); }
+    // The panel while data is missing during a recording.
+    static QColor alarmPanelColour() { return QColor(255, 214, 153); }
     static QFont labelFont();
     static QFont titleFont();
 

@@ -40,6 +40,7 @@ EnvelopeSampler::EnvelopeSampler(const SampleTimeline& timeline, double from, do
         }
     }
 
+    findGaps(timeline);
     showsSamples_ = visible_ <= kMostSamplesPerColumn * static_cast<std::size_t>(columns_);
     if (showsSamples_) {
         points_.reserve(visible_);
@@ -70,6 +71,52 @@ EnvelopeSampler::EnvelopeSampler(const SampleTimeline& timeline, double from, do
             if (b < e) pieces_.push_back({c, run.first + b, run.first + e});
         }
     }
+}
+
+void EnvelopeSampler::findGaps(const SampleTimeline& timeline) {
+    // Runs sorted by their first time; a gap is where the next run begins more than
+    // kGapSeconds after everything before it ended.
+    std::vector<std::pair<double, double>> spans;
+    spans.reserve(timeline.runs().size());
+    for (const SampleTimeline::Run& run : timeline.runs()) {
+        if (run.count > 0) spans.emplace_back(run.start, run.last());
+    }
+    std::sort(spans.begin(), spans.end());
+    const double lower = before_ != kNone ? beforeTime_ : from_;
+    const double upper = after_ != kNone ? afterTime_ : to_;
+    double reached = -std::numeric_limits<double>::infinity();
+    for (const auto& [start, last] : spans) {
+        if (reached > -std::numeric_limits<double>::infinity() && start - reached > kGapSeconds && start >= lower &&
+            reached <= upper) {
+            gaps_.push_back({reached, start});
+        }
+        reached = std::max(reached, last);
+    }
+}
+
+void EnvelopeSampler::breakAtGaps(Trace& trace) const {
+    if (gaps_.empty() || trace.keys.size() < 2) return;
+    std::vector<double> keys;
+    std::vector<double> values;
+    keys.reserve(trace.keys.size() + gaps_.size());
+    values.reserve(trace.values.size() + gaps_.size());
+    std::size_t g = 0;
+    for (std::size_t i = 0; i < trace.keys.size(); ++i) {
+        if (i > 0) {
+            const double a = trace.keys[i - 1];
+            const double b = trace.keys[i];
+            // Gaps that end before this stretch are behind us.
+            while (g < gaps_.size() && gaps_[g].to <= a) ++g;
+            if (g < gaps_.size() && gaps_[g].from < b && gaps_[g].to > a && b > a) {
+                keys.push_back(0.5 * (a + b));
+                values.push_back(std::numeric_limits<double>::quiet_NaN());
+            }
+        }
+        keys.push_back(trace.keys[i]);
+        values.push_back(trace.values[i]);
+    }
+    trace.keys = std::move(keys);
+    trace.values = std::move(values);
 }
 
 double EnvelopeSampler::columnStart(int column) const {
@@ -135,6 +182,7 @@ Trace EnvelopeSampler::trace(const MinMaxPyramid& values) const {
     }
 
     addEdges(out, values, false);
+    breakAtGaps(out);
     out.hasValues = low <= high;
     if (out.hasValues) {
         out.low = low;

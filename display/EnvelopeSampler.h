@@ -24,9 +24,19 @@ struct Trace {
 // Splits the samples with from <= time < to into `columns` equal pixel columns once;
 // trace() then reads each component's values for them. Sample i lies in column c when
 // columnStart(c) <= time(i) < columnStart(c + 1).
+//
+// Where no sample lies for more than kGapSeconds (a missing second), the trace holds
+// an empty (NaN) point between the samples on either side, so no line is drawn across.
 class EnvelopeSampler {
 public:
     static constexpr std::size_t kMostSamplesPerColumn = 2;
+    static constexpr double kGapSeconds = 1.001;
+    struct Gap {
+        double from;  // the last sample before the gap
+        double to;    // the first sample after it
+    };
+    // The gaps that touch the view (from the sample before it to the one after it).
+    const std::vector<Gap>& gaps() const { return gaps_; }
 
     EnvelopeSampler(const SampleTimeline& timeline, double from, double to, int columns);
 
@@ -50,6 +60,8 @@ private:
     };
 
     void addEdges(Trace& trace, const MinMaxPyramid& values, bool before) const;
+    void findGaps(const SampleTimeline& timeline);
+    void breakAtGaps(Trace& trace) const;
 
     double from_;
     double to_;
@@ -62,6 +74,7 @@ private:
     double beforeTime_ = 0.0;
     std::size_t after_ = kNone;  // nearest sample at or after its end
     double afterTime_ = 0.0;
+    std::vector<Gap> gaps_;
 };
 
 }  // namespace zuva::display

@@ -5,6 +5,11 @@
 
 #include "display/ChartStyle.h"
 #include "display/EnvelopeSampler.h"
+#include "display/TimeOfDayTicker.h"
+#include "display/ValueText.h"
+
+#include <QMouseEvent>
+#include <QWheelEvent>
 
 namespace zuva::display {
 
@@ -54,6 +59,98 @@ FileViewerPlot::FileViewerPlot(QWidget* parent) : QCustomPlot(parent) {
     connect(&throttle_, &QTimer::timeout, this, &FileViewerPlot::onThrottle);
     connect(this, &QCustomPlot::afterReplot, this, &FileViewerPlot::onAfterReplot);
     connect(this, &QCustomPlot::mouseDoubleClick, this, &FileViewerPlot::resetView);
+
+    readout_ = new QLabel(this);
+    readout_->setObjectName(QStringLiteral("Readout"));
+    readout_->setTextFormat(Qt::PlainText);
+    readout_->setAutoFillBackground(true);
+    readout_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    readout_->move(4, 2);
+    readout_->hide();
+    setMouseTracking(true);
+}
+
+void FileViewerPlot::setOrigin(const QDate& origin) {
+    origin_ = origin;
+    for (QCPAxisRect* rect : rects_) {
+        if (auto ticker = rect->axis(QCPAxis::atBottom)->ticker().dynamicCast<TimeOfDayTicker>())
+            ticker->setOrigin(origin);
+    }
+    replot(rpQueuedReplot);
+}
+
+QString FileViewerPlot::readoutAt(double key) const {
+    if (data_.size() == 0 || !std::isfinite(key)) return {};
+    const double t = key * kSecondsPerDay;
+    std::size_t best = 0;
+    double bestTime = 0.0;
+    bool found = false;
+    for (const SampleTimeline::Run& run : data_.timeline().runs()) {
+        if (run.count == 0) continue;
+        const std::size_t i = SampleTimeline::firstOffsetAtOrAfter(run, t);
+        for (std::size_t o : {i == 0 ? std::size_t{0} : i - 1, std::min(i, run.count - 1)}) {
+            const double time = run.timeAt(o);
+            if (!found || std::fabs(time - t) < std::fabs(bestTime - t)) {
+                best = run.first + o;
+                bestTime = time;
+                found = true;
+            }
+        }
+    }
+    if (!found) return {};
+    QString when;
+    {
+        TimeOfDayTicker dated;
+        dated.setOrigin(origin_);
+        const double at = std::fabs(bestTime - t) > 1.0 ? key : bestTime / kSecondsPerDay;
+        when = dated.label(at, TimeOfDayTicker::Form::Milliseconds, false);
+        if (origin_.isValid()) {
+            const auto day = static_cast<long long>(std::floor(at));
+            when = origin_.addDays(day).toString(QStringLiteral("yyyy-MM-dd ")) + when;
+        }
+    }
+    if (std::fabs(bestTime - t) > 1.0) return when + QStringLiteral("  no data");
+    static const char* const kNames[kComponents] = {"Bx", "By", "Bz"};
+    QString text = when;
+    for (std::size_t k = 0; k < FileViewerData::kComponents; ++k) {
+        const double v = static_cast<double>(data_.component(k).value(best));
+        text += QStringLiteral("  %1 %2 nT").arg(QLatin1String(kNames[k]), QString::fromStdString(ValueText::format(v)));
+    }
+    return text;
+}
+
+QString FileViewerPlot::readout() const { return readout_->isVisible() ? readout_->text() : QString(); }
+
+void FileViewerPlot::mouseMoveEvent(QMouseEvent* event) {
+    QCustomPlot::mouseMoveEvent(event);
+    const QPointF pos = event->position();
+    const QString text = readoutAt(timeAxis(0)->pixelToCoord(pos.x()));
+    readout_->setText(text);
+    readout_->adjustSize();
+    readout_->setVisible(!text.isEmpty() && componentRect(0)->left() <= pos.x() && pos.x() <= componentRect(0)->right());
+}
+
+void FileViewerPlot::zoomValueAround(int k, double factor, double centre) {
+    if (k < 0 || k >= kComponents || !(factor > 0.0) || !std::isfinite(centre)) return;
+    valueZoomed_[static_cast<std::size_t>(k)] = true;
+    componentRect(k)->axis(QCPAxis::atLeft)->scaleRange(factor, centre);
+    replot(rpQueuedReplot);
+}
+
+void FileViewerPlot::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QCustomPlot::wheelEvent(event);
+        return;
+    }
+    const QPointF pos = event->position();
+    for (int k = 0; k < kComponents; ++k) {
+        QCPAxisRect* rect = componentRect(k);
+        if (!rect->rect().contains(pos.toPoint())) continue;
+        const double steps = event->angleDelta().y() / 120.0;
+        zoomValueAround(k, std::pow(0.85, steps), rect->axis(QCPAxis::atLeft)->pixelToCoord(pos.y()));
+        break;
+    }
+    event->accept();
 }
 
 void FileViewerPlot::report(const std::string& message) const {
@@ -80,6 +177,8 @@ void FileViewerPlot::clear() {
     for (QCPGraph* g : graphs_) g->data()->clear();
     following_ = true;
     showsSamples_ = false;
+    valueZoomed_.fill(false);
+    readout_->hide();
     replot(rpQueuedReplot);
 }
 
@@ -101,6 +200,7 @@ QCPRange FileViewerPlot::wholeFile() const {
 
 void FileViewerPlot::resetView() {
     following_ = true;
+    valueZoomed_.fill(false);
     applyRange(wholeFile());
     rebuildGraphs();
     replot(rpQueuedReplot);
@@ -124,7 +224,8 @@ void FileViewerPlot::onTimeRangeChanged(const QCPRange& changed) {
     if (!std::isfinite(range.lower) || !std::isfinite(range.upper)) range = wholeFile();
     const double centre = range.center();
     if (range.size() < kNarrowestSpan) range = QCPRange(centre - kNarrowestSpan / 2, centre + kNarrowestSpan / 2);
-    if (range.size() > kWidestSpan) range = QCPRange(centre - kWidestSpan / 2, centre + kWidestSpan / 2);
+    const double widest = std::max(kWidestSpan, wholeFile().size() * 1.5);
+    if (range.size() > widest) range = QCPRange(centre - widest / 2, centre + widest / 2);
     following_ = false;
     applyRange(range);
     rebuildGraphs();
@@ -159,7 +260,7 @@ void FileViewerPlot::rebuildGraphs() {
         graph->setData(keys, values, true);
         graph->setScatterStyle(marks ? QCPScatterStyle(QCPScatterStyle::ssDisc, 4)
                                      : QCPScatterStyle(QCPScatterStyle::ssNone));
-        if (trace.hasValues) {
+        if (trace.hasValues && !valueZoomed_[k]) {
             double pad = (trace.high - trace.low) * 0.05;
             if (!(pad > 0.0)) pad = std::max(1e-3, std::fabs(trace.high) * 1e-5);  // a flat line
             graph->valueAxis()->setRange(trace.low - pad, trace.high + pad);

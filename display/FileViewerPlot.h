@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDate>
+#include <QLabel>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -16,9 +18,15 @@ namespace zuva::display {
 // graph only what one redraw needs for the visible range: the min/max envelope per
 // pixel column, or every single sample once zoomed in that far (EnvelopeSampler).
 //
-// Mouse wheel zooms the time axis around the cursor, dragging pans it, a double
-// click (or resetView) goes back to the whole file. While a file loads, appendBlock
-// only stores; the picture follows at most every kRedrawIntervalMs.
+// Mouse wheel zooms the time axis around the cursor, Ctrl with the wheel zooms the
+// value axis of the component under the cursor, dragging pans the time, a double
+// click (or resetView) goes back to the whole file. Moving the mouse shows the time
+// and the three values of the sample nearest the cursor in a read-out line. While a
+// file loads, appendBlock only stores; the picture follows at most every
+// kRedrawIntervalMs.
+//
+// Several files make one timeline: times are seconds after the midnight of an
+// origin date (setOrigin), so the axis shows dates where the view crosses midnight.
 class FileViewerPlot : public QCustomPlot {
     Q_OBJECT
 public:
@@ -28,7 +36,7 @@ public:
     static constexpr double kSecondsPerDay = 86400.0;
     // Zooming stops at 10 ms across the view and at two days.
     static constexpr double kNarrowestSpan = 0.01 / kSecondsPerDay;
-    static constexpr double kWidestSpan = 2.0;
+    static constexpr double kWidestSpan = 2.0;  // or the whole data, when longer
     // Sample marks appear when neighbouring samples are at least this many pixels apart.
     static constexpr double kPixelsPerSampleForMarks = 6.0;
 
@@ -59,9 +67,28 @@ public:
 
     void setLog(LogFunction log) { log_ = std::move(log); }
 
+    // Day 0 of the time axis (the day of the earliest file); none: time of day only.
+    void setOrigin(const QDate& origin);
+    QDate origin() const { return origin_; }
+
+    // The read-out of the sample nearest the given axis time (days after the
+    // origin's midnight): "2009-08-19 13:45:02.250  Bx 50 nT  By -50 nT  Bz 100 nT";
+    // "... no data" when the nearest sample is more than a second away; empty
+    // without samples.
+    QString readoutAt(double key) const;
+    QString readout() const;
+    // Zooms the value axis of component k by factor (< 1 zooms in) around value centre;
+    // the component then keeps its value range until resetView.
+    void zoomValueAround(int k, double factor, double centre);
+    bool valueZoomed(int k) const { return valueZoomed_.at(static_cast<std::size_t>(k)); }
+
 public slots:
     // Back to the whole file.
     void resetView();
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void onTimeRangeChanged(const QCPRange& range);
@@ -82,6 +109,9 @@ private:
     bool showsSamples_ = false;
     int columns_ = 0;
     LogFunction log_;
+    QDate origin_;
+    std::array<bool, kComponents> valueZoomed_{};
+    QLabel* readout_ = nullptr;
 };
 
 }  // namespace zuva::display

@@ -6,7 +6,7 @@
 namespace zuva::display {
 
 LiveChart::LiveChart(const QString& valueTitle, QWidget* parent) : QCustomPlot(parent) {
-    setBackground(QBrush(ChartStyle::panelColour()));
+    setPanelColour(ChartStyle::panelColour());
     axisRect()->setBackground(Qt::NoBrush);
     legend->setVisible(false);
     setNotAntialiasedElements(QCP::aeAll);
@@ -26,6 +26,11 @@ LiveChart::LiveChart(const QString& valueTitle, QWidget* parent) : QCustomPlot(p
 
     // Automatic ranges: fitted to the data just before each redraw.
     connect(this, &QCustomPlot::beforeReplot, this, &LiveChart::fitRanges);
+}
+
+void LiveChart::setPanelColour(const QColor& colour) {
+    panel_ = colour;
+    setBackground(QBrush(colour));
 }
 
 void LiveChart::setMinimumValueStep(double step) {

@@ -24,6 +24,10 @@ public:
     void requestRedraw();
     bool redrawPending() const { return stale_; }
 
+    // The colour of the panel behind the axes.
+    void setPanelColour(const QColor& colour);
+    QColor panelColour() const { return panel_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -33,6 +37,7 @@ private:
 
     QCPGraph* series_ = nullptr;
     bool stale_ = false;
+    QColor panel_;
 };
 
 }  // namespace zuva::display

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace zuva::display {
 
@@ -75,6 +76,18 @@ void LiveCharts::addPoints(std::span<const acquisition::ChartPoint> points) {
             ++skipped;
             continue;
         }
+        // More than a second without points: the seconds between are missing (port
+        // lost, seconds lost). An empty point breaks the line, so nothing is drawn across.
+        if (hasLast_ && p.x - lastX_ > kGapDays) {
+            const double key = 0.5 * (lastX_ + p.x);
+            const double none = std::numeric_limits<double>::quiet_NaN();
+            s0->data()->add(QCPGraphData(key, none));
+            s1->data()->add(QCPGraphData(key, none));
+            s2->data()->add(QCPGraphData(key, none));
+            ++gaps_;
+        }
+        hasLast_ = true;
+        lastX_ = p.x;
         s0->data()->add(QCPGraphData(p.x, p.bx));
         s1->data()->add(QCPGraphData(p.x, p.by));
         s2->data()->add(QCPGraphData(p.x, p.bz));
@@ -95,6 +108,7 @@ void LiveCharts::addPoints(std::span<const acquisition::ChartPoint> points) {
 void LiveCharts::ResetAxisAndSeries() {
     // Bx, By, Bz in that order. The last drawn index keeps its value until the next redraw.
     for (auto& chart : charts_) chart->series()->data()->clear();
+    hasLast_ = false;
     // New data may need narrower value labels: the aligned margins start afresh.
     for (auto& chart : charts_) ChartStyle::reserveValueLabelArea(chart->axisRect());
     for (auto& chart : charts_) chart->requestRedraw();
@@ -104,6 +118,23 @@ void LiveCharts::setPointsOnScreen(int points) {
     if (!rule_.setPointsOnScreen(points)) {
         report("Chart: points on screen " + std::to_string(points) + " out of range, using " +
                std::to_string(rule_.pointsOnScreen()));
+    }
+}
+
+}  // namespace zuva::display
+
+namespace zuva::display {
+
+QColor LiveCharts::panelColour(int index) const {
+    return chart(index)->panelColour();
+}
+
+void LiveCharts::setAlarm(bool alarm) {
+    if (alarm == alarm_) return;
+    alarm_ = alarm;
+    for (auto& chart : charts_) {
+        chart->setPanelColour(alarm ? ChartStyle::alarmPanelColour() : ChartStyle::panelColour());
+        chart->replot(QCustomPlot::rpQueuedReplot);
     }
 }
 

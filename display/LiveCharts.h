@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QObject>
 #include <QPointer>
 #include <array>
@@ -39,6 +40,18 @@ public:
     LiveChart* chart(int index) const { return charts_.at(static_cast<std::size_t>(index)); }
     int pointCount(int index) const { return chart(index)->pointCount(); }
 
+    // A jump of the time of more than this (1 s and 1 ms, in days) between two points
+    // is a gap: an empty point between them breaks the line.
+    static constexpr double kGapDays = 1.001 / 86400.0;
+    // Gaps broken since the start.
+    int gapsBroken() const { return gaps_; }
+
+    // While data is missing the charts' background takes the warning colour.
+    void setAlarm(bool alarm);
+    bool alarm() const { return alarm_; }
+    // The panel colour chart `index` is drawn with.
+    QColor panelColour(int index) const;
+
     // Where skipped points and refused settings are reported; none by default.
     void setLog(LogFunction log) { log_ = std::move(log); }
 
@@ -50,6 +63,10 @@ private:
     std::array<QPointer<LiveChart>, kCharts> charts_;
     ChartWindowRule rule_;
     LogFunction log_;
+    bool hasLast_ = false;
+    double lastX_ = 0.0;
+    int gaps_ = 0;
+    bool alarm_ = false;
 };
 
 }  // namespace zuva::display

@@ -1,6 +1,8 @@
 #include "display/StatusBarPanels.h"
 
+#include <QFont>
 #include <QLabel>
+#include <QPalette>
 #include <QStatusBar>
 
 namespace zuva::display {
@@ -32,6 +34,43 @@ StatusBarPanels::StatusBarPanels(QStatusBar* bar) {
     backlog_->setTextFormat(Qt::PlainText);
     bar->addPermanentWidget(backlog_, 0);
     backlog_->hide();
+
+    notice_ = new QLabel(bar);
+    notice_->setObjectName(QStringLiteral("NoticePanel"));
+    notice_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    notice_->setContentsMargins(2, 0, 2, 0);
+    notice_->setTextFormat(Qt::PlainText);
+    bar->addPermanentWidget(notice_, 0);
+    notice_->hide();
+
+    warning_ = new QLabel(bar);
+    warning_->setObjectName(QStringLiteral("WarningPanel"));
+    warning_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    warning_->setContentsMargins(4, 0, 4, 0);
+    warning_->setTextFormat(Qt::PlainText);
+    warning_->setAutoFillBackground(true);
+    QPalette palette = warning_->palette();
+    palette.setColor(QPalette::Window, QColor(255, 170, 0));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    warning_->setPalette(palette);
+    QFont bold = warning_->font();
+    bold.setBold(true);
+    warning_->setFont(bold);
+    bar->addPermanentWidget(warning_, 0);
+    warning_->hide();
+}
+
+void StatusBarPanels::setWarning(const QString& text) {
+    if (warning_ == nullptr) return;
+    warning_->setText(text);
+    warning_->setVisible(!text.isEmpty());
+}
+
+void StatusBarPanels::setNotice(const QString& text, const QString& toolTip) {
+    if (notice_ == nullptr) return;
+    notice_->setText(text);
+    notice_->setToolTip(toolTip.isEmpty() ? text : toolTip);
+    notice_->setVisible(!text.isEmpty());
 }
 
 void StatusBarPanels::setBacklog(std::size_t seconds) {

@@ -35,9 +35,19 @@ public:
     // The backlog panel (hidden while nothing waits).
     QLabel* backlogPanel() const { return backlog_; }
 
+    // A warning in the warning colour ("No data since 11:28:34"); empty hides it.
+    void setWarning(const QString& text);
+    QLabel* warningPanel() const { return warning_; }
+    // A notice of a finished action ("Written 12 lines to ..."), its tooltip the
+    // full text; empty hides it.
+    void setNotice(const QString& text, const QString& toolTip = {});
+    QLabel* noticePanel() const { return notice_; }
+
 private:
     std::array<QPointer<QLabel>, kPanels> labels_;
     QPointer<QLabel> backlog_;
+    QPointer<QLabel> warning_;
+    QPointer<QLabel> notice_;
 };
 
 }  // namespace zuva::display

@@ -4,18 +4,19 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "recording/Cp1251Text.h"
 #include "recording/HeaderRealText.h"
 
 namespace zuva::recording {
 
 namespace {
 
-// One header line must stay one line.
+// One header line must stay one line, in the code page the header declares.
 std::string oneLine(std::string value) {
     for (char& c : value) {
         if (c == '\r' || c == '\n') c = ' ';
     }
-    return value;
+    return Cp1251Text::fromUtf8(value);
 }
 
 std::string part(const std::string& text, std::size_t pos, std::size_t count) {

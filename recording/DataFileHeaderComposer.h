@@ -18,7 +18,8 @@ struct ComposedHeader {
 // Builds the 21-line XML text header of a data file from what the decoder knows at
 // the start of a recording period and the user's remark. Values are written as
 // they are, without XML escaping; only CR and LF, which would split a header line
-// and move the records away from where readers find them, become blanks.
+// and move the records away from where readers find them, become blanks. Texts are
+// converted from UTF-8 to the declared windows-1251 ("?" for what it cannot hold).
 class DataFileHeaderComposer {
 public:
     // Throws std::invalid_argument when the averaging factor is not one of

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "recording/Cp1251Text.h"
 #include "recording/PosixFile.h"
 
 namespace zuva::recording {
@@ -91,6 +92,18 @@ struct DataFileHeaderReader::ScanState {
 
 void DataFileHeaderReader::scanLine(std::string_view line, DataFileHeaderScan& scan, ScanState& state) {
     const std::string lineText(line);
+    // The date, for placing the records of several files on one timeline.
+    const auto datePart = [&line](std::string_view tag, int low, int high, int& out) {
+        const auto value = elementValue(line, tag);
+        if (!value) return false;
+        const auto number = parseInteger(*value);
+        out = number && *number >= low && *number <= high ? static_cast<int>(*number) : 0;
+        return true;
+    };
+    if (datePart("year", 1, 9999, scan.year) || datePart("month", 1, 12, scan.month) ||
+        datePart("day", 1, 31, scan.day)) {
+        return;
+    }
     if (const auto value = elementValue(line, "samplingrate")) {
         const auto rate = parseInteger(*value);
         if (!rate || *rate < 1 || *rate > 256) {
@@ -128,12 +141,12 @@ void DataFileHeaderReader::scanLine(std::string_view line, DataFileHeaderScan& s
         state.textCut = true;
     };
     if (const auto value = elementValue(line, "remarks")) {
-        scan.FileInfoText = value->empty() ? std::string() : "Remarks: " + std::string(*value) + ". ";
+        scan.FileInfoText = value->empty() ? std::string() : "Remarks: " + Cp1251Text::toUtf8(*value) + ". ";
         cap(scan.FileInfoText);
         return;
     }
     if (const auto value = elementValue(line, "longitude")) {
-        state.gps = trimControls(state.gps + std::string(*value));
+        state.gps = trimControls(state.gps + Cp1251Text::toUtf8(*value));
         if (!state.gps.empty()) state.gps = "GPS data from file: " + state.gps;
         cap(state.gps);
         return;

@@ -17,6 +17,10 @@ struct DataFileHeaderScan {
     std::string FileInfoText;        // "Remarks: … . GPS data from file: …", or empty
     bool endFound = false;           // the header's end line was found
     std::string refusal;             // why the values cannot convert the records, or empty
+    // The date of the header's year, month and day lines; 0 where a line is missing or bad.
+    int year = 0;
+    int month = 0;
+    int day = 0;
 };
 
 }  // namespace zuva::recording

@@ -80,10 +80,22 @@ void OptionsModel::Button2Click() {
 
 double OptionsModel::Edit1Change() {
     const SensitivitySetting::Taken taken = SensitivitySetting::takeOver(sensitivityText_);
+    // A text that is not taken is replaced by "1", and that factor goes into every
+    // header written afterwards: the replacement is said once, with the text refused.
+    if (taken.fieldText != sensitivityText_) {
+        rejectedSensitivityText_ = sensitivityText_;
+        log_.addlogfile(sensitivityRejectedLine(sensitivityText_));
+    } else {
+        rejectedSensitivityText_.reset();
+    }
     sensitivityText_ = taken.fieldText;
     setSensitivity(taken.value);
     notify();
     return sensitivity_;
+}
+
+std::string OptionsModel::sensitivityRejectedLine(std::string_view text) {
+    return "Sensitivity: \"" + std::string(text) + "\" is not a number with a full stop; 1 nT/bit is used";
 }
 
 void OptionsModel::RadioButton1Click() {
@@ -117,6 +129,7 @@ bool OptionsModel::pickMinutes(int index) {
 bool OptionsModel::typeSensitivity(std::string_view text) {
     if (!runControlsEnabled_) return false;
     sensitivityText_ = std::string(text);
+    rejectedSensitivityText_.reset();
     notify();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -85,6 +86,11 @@ public:
     int minutesIndex() const noexcept { return minutesIndex_; }
     std::string_view minutesText() const noexcept { return kMinutesTexts[static_cast<std::size_t>(minutesIndex_)]; }
     const std::string& sensitivityText() const noexcept { return sensitivityText_; }
+    // The text the last take-over refused (and replaced by "1"); empty when it took
+    // the text. A new take-over of a valid text or typing clears it.
+    const std::optional<std::string>& rejectedSensitivityText() const noexcept { return rejectedSensitivityText_; }
+    // The event-log line of a refused sensitivity text.
+    static std::string sensitivityRejectedLine(std::string_view text);
     bool autostart() const noexcept { return autostart_; }
     Rotation rotation() const noexcept { return rotation_; }
     bool everyHour() const noexcept { return rotation_ == Rotation::EveryHour; }
@@ -116,6 +122,7 @@ private:
     int rateIndex_ = 6;
     int minutesIndex_ = 0;
     std::string sensitivityText_ = "1";
+    std::optional<std::string> rejectedSensitivityText_;
     bool autostart_ = false;
     Rotation rotation_ = Rotation::EveryMidnight;
 

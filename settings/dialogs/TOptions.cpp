@@ -123,12 +123,26 @@ void TOptions::refresh() {
         RadioButton2->setChecked(everyHour);
         CheckBox1->setChecked(model_.autostart());
     }
+    // A text the last "Apply" or Start refused stays marked until the field is typed in.
+    const auto& rejected = model_.rejectedSensitivityText();
+    if (rejected) {
+        Edit1->setStyleSheet(QStringLiteral("QLineEdit { background: #ffd0c8; }"));
+        Edit1->setToolTip(rejectedSensitivityToolTip(QString::fromStdString(*rejected)));
+    } else {
+        Edit1->setStyleSheet(QString());
+        Edit1->setToolTip(QString());
+    }
     ComboBox2->setEnabled(model_.samplingRateEnabled());
     Edit1->setEnabled(model_.sensitivityEnabled());
     Button1->setEnabled(model_.applyEnabled());
     CheckBox1->setEnabled(model_.autostartEnabled());
     ComboBox5->setEnabled(model_.minutesEnabled());
     if (model_.visible() != isVisible()) setVisible(model_.visible());
+}
+
+QString TOptions::rejectedSensitivityToolTip(const QString& refused) {
+    return QStringLiteral("\"%1\" is not a number with a full stop (such as 2.393E-5); 1 nT/bit is used")
+        .arg(refused);
 }
 
 void TOptions::closeEvent(QCloseEvent* event) {

@@ -30,6 +30,8 @@ public:
     void Options1Click();
     // Puts the model's texts, selections, enabled states and visibility on screen.
     void refresh();
+    // The sensitivity field's tooltip after the text `refused` was replaced by "1".
+    static QString rejectedSensitivityToolTip(const QString& refused);
 
     QComboBox* ComboBox2 = nullptr;     // sampling rate
     QLineEdit* Edit1 = nullptr;         // sensitivity

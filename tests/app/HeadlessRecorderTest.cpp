@@ -332,13 +332,54 @@ TEST(WindowProgram, SigtermClosesTheWindowThroughTheShutDown) {
     std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     const fs::path dir = pattern;
-    const Interrupted run = interruptWithoutPort(dir, {}, {"QT_QPA_PLATFORM=offscreen"}, SIGTERM, dir / "zuva.ini");
+    // A screen large enough for the designed 843 x 722 window, which is otherwise made to fit.
+    std::ofstream(dir / "screen.json")
+        << R"({"screens": [{"name": "big", "x": 0, "y": 0, "width": 1600, "height": 1000, "dpr": 1}]})";
+    const Interrupted run = interruptWithoutPort(
+        dir, {}, {"QT_QPA_PLATFORM=offscreen:configfile=" + (dir / "screen.json").string()}, SIGTERM, dir / "zuva.ini");
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(run.log, kLogWithoutPort);
     EXPECT_EQ(run.settings.rfind("[Config]\nsensitivity=2.393E-5\nSamplingRate=6\nOutputDirectory=", 0), 0u)
         << run.settings;
     EXPECT_NE(run.settings.find("\n\n[TForm1]\nLeft="), std::string::npos) << run.settings;
     EXPECT_NE(run.settings.find("\nWidth=843\nHeight=722\nMaximized=0\n"), std::string::npos) << run.settings;
+    std::error_code ec;
+    if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
+}
+
+// SIGTERM during a recording ends the window program at once: the question a hand
+// close asks ("Keep recording") never holds it up.
+TEST(WindowProgram, SigtermDuringARecordingShutsDownWithoutAsking) {
+    std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path dir = pattern;
+    const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C"};
+    testing::ChildProcess sim(ZUVA_BIN_DIR "/zuva-sim", {"--name", "term"}, dir.string(), env,
+                              (dir / "sim.out").string(), (dir / "sim.err").string());
+    const std::string port = testing::registeredPortOfSim(dir / "sim.out");
+    ASSERT_FALSE(port.empty()) << readFile(dir / "sim.err");
+    const fs::path ini = dir / "zuva.ini";
+    std::ofstream(ini) << "[Config]\nComPort=" << port << "\nGain=0\nSamplingRate=6\nStart=Yes\nOutputDirectory="
+                       << dir.string() << "\n";
+    std::vector<std::string> windowEnv = env;
+    windowEnv.push_back("QT_QPA_PLATFORM=offscreen");
+    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--config", ini.string()}, dir.string(), windowEnv,
+                                 (dir / "logger.out").string(), (dir / "logger.err").string());
+    // Recording: a data file has been announced in the log.
+    const auto recording = [&dir] {
+        for (const auto& line : readLines(dir / "zuva.log"))
+            if (messageOf(line).rfind("Start= ", 0) == 0) return true;
+        return false;
+    };
+    for (int i = 0; i < 2000 && !recording(); ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(recording()) << readFile(dir / "zuva.log");
+    logger.signal(SIGTERM);
+    ASSERT_EQ(logger.wait(20s), 0) << readFile(dir / "logger.err");
+    const auto lines = readLines(dir / "zuva.log");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(messageOf(lines.back()), "Exit program");
+    sim.signal(SIGTERM);
+    EXPECT_EQ(sim.wait(5s), 0) << readFile(dir / "sim.err");
     std::error_code ec;
     if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }

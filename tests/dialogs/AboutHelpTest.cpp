@@ -8,6 +8,9 @@
 #include "DialogTestSupport.h"
 #include "settings/dialogs/ErrorBox.h"
 #include "settings/dialogs/HelpFile.h"
+
+#include <QFileInfo>
+#include <algorithm>
 #include "settings/dialogs/TAboutBox.h"
 
 using zuva::dialogs_test::MessageBoxCatcher;
@@ -66,6 +69,54 @@ private slots:
             QVERIFY(boxes.texts.isEmpty());
             QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(dir.filePath(QStringLiteral("zuva.chm")))});
         }
+    }
+
+    void withoutTheHelpFileTheUserGuideOpens() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString missing = dir.filePath(QStringLiteral("nowhere/user-guide.md"));
+        const QString guide = dir.filePath(QStringLiteral("user-guide.md"));
+        QFile file(guide);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QList<QUrl> opened;
+        bool viewerFound = true;
+        const HelpFile::Opener opener = [&](const QUrl& url) {
+            opened.append(url);
+            return viewerFound;
+        };
+        {
+            // The first guide that exists is opened; no message.
+            MessageBoxCatcher boxes;
+            QVERIFY(HelpFile::Help2Click(nullptr, dir.path(), opener, {missing, guide}));
+            QVERIFY(boxes.texts.isEmpty());
+            QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(guide)});
+        }
+        {
+            // No program takes it: the message says which file to open by hand.
+            viewerFound = false;
+            MessageBoxCatcher boxes;
+            QVERIFY(HelpFile::Help2Click(nullptr, dir.path(), opener, {guide}));
+            QCOMPARE(boxes.texts, QStringList{QStringLiteral("No program to show the user guide was found. Open ") +
+                                              guide + QStringLiteral(" in a text editor or a web browser.")});
+        }
+        {
+            // "zuva.chm" keeps its precedence over the guide.
+            QFile chm(dir.filePath(QStringLiteral("zuva.chm")));
+            QVERIFY(chm.open(QIODevice::WriteOnly));
+            chm.close();
+            opened.clear();
+            MessageBoxCatcher boxes;
+            QVERIFY(HelpFile::Help2Click(nullptr, dir.path(), opener, {guide}));
+            QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(dir.filePath(QStringLiteral("zuva.chm")))});
+            QVERIFY(boxes.texts.isEmpty());
+        }
+    }
+
+    void theProgramFindsTheGuideOfItsSourceTree() {
+        const QStringList places = HelpFile::guidePlaces();
+        QVERIFY(std::any_of(places.begin(), places.end(), [](const QString& p) { return QFileInfo(p).isFile(); }));
+        QCOMPARE(QFileInfo(places.back()).fileName(), QStringLiteral("user-guide.md"));
     }
 
     void helpLooksInTheCurrentDirectory() {

@@ -126,6 +126,8 @@ private slots:
         QTest::newRow("decimal comma") << "0,5" << "1" << 1.0 << "1";
         QTest::newRow("empty") << "" << "1" << 1.0 << "1";
         QTest::newRow("exponent") << "2.5e-3" << "2.5e-3" << 0.0025 << "0.0025";
+        QTest::newRow("letters") << "abc" << "1" << 1.0 << "1";
+        QTest::newRow("comma with exponent") << "2,5E-5" << "1" << 1.0 << "1";
     }
     void apply() {
         QFETCH(QString, typed);
@@ -143,6 +145,20 @@ private slots:
         QCOMPARE(rig.model->sensitivity(), sensitivity);
         QCOMPARE(QString::fromStdString(rig.file->readConfig("sensitivity", "missing")), stored);
         QCOMPARE(QString::fromStdString(rig.file->readConfig("SamplingRate", "missing")), QStringLiteral("6"));
+        // A refused text is marked in the field and named in its tooltip and the log.
+        const bool refused = shown != typed;
+        QCOMPARE(!w.Edit1->styleSheet().isEmpty(), refused);
+        QCOMPARE(w.Edit1->toolTip(), refused ? TOptions::rejectedSensitivityToolTip(typed) : QString());
+        if (refused) {
+            QCOMPARE(QString::fromStdString(rig.lastLog()),
+                     QStringLiteral("Sensitivity: \"%1\" is not a number with a full stop; 1 nT/bit is used").arg(typed));
+            QCOMPARE(w.Edit1->toolTip(),
+                     QStringLiteral("\"%1\" is not a number with a full stop (such as 2.393E-5); 1 nT/bit is used").arg(typed));
+            // Typing again takes the mark away.
+            QTest::keyClicks(w.Edit1, "2");
+            QVERIFY(w.Edit1->styleSheet().isEmpty());
+            QCOMPARE(w.Edit1->toolTip(), QString());
+        }
     }
 
     void refusedApplyIsShownAndTheValueKept() {

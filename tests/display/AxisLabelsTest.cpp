@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "display/LiveChart.h"
+#include "display/TimeOfDayTicker.h"
+#include <QFontMetrics>
 #include "display/TimeOfDayText.h"
 #include "display/ValueText.h"
 
@@ -116,7 +118,59 @@ private slots:
         chart.replot();
         const QVector<QString> labels = chart.xAxis->tickVectorLabels();
         QVERIFY(labels.size() >= 3);
-        for (const QString& label : labels) QVERIFY2(label.endsWith("0.000"), qPrintable(label));
+        // Whole seconds need no milliseconds: "12:00:10".
+        for (const QString& label : labels) {
+            QVERIFY2(label.size() == 8 && label.endsWith('0') && !label.contains('.'), qPrintable(label));
+        }
+    }
+
+    // At 64 and 256 Hz, one minute or a few seconds across, in the designed 843 px
+    // window and a 1600 px one: neighbouring labels never touch.
+    void timeLabelsNeverOverlap_data() {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<double>("seconds");
+        for (int rate : {64, 256})
+            for (int width : {801, 1558})
+                for (double seconds : {60.0, 2.0})
+                    QTest::addRow("%d Hz, %d px, %g s", rate, width, seconds) << rate << width << seconds;
+    }
+    void timeLabelsNeverOverlap() {
+        QFETCH(int, rate);
+        QFETCH(int, width);
+        QFETCH(double, seconds);
+        LiveChart chart("Bx, nT");
+        chart.resize(width, 170);
+        const double start = dayFraction(11, 26, 12, 0);
+        const int n = static_cast<int>(seconds * rate);
+        for (int i = 0; i < n; ++i) chart.series()->addData(start + i / double(rate) / 86400.0, std::sin(i * 0.01));
+        chart.replot();
+        chart.replot();  // the second with the settled layout
+        const QVector<double> ticks = chart.xAxis->tickVector();
+        const QVector<QString> labels = chart.xAxis->tickVectorLabels();
+        QVERIFY(labels.size() >= 2);
+        const QFontMetrics metrics(chart.xAxis->tickLabelFont());
+        double previousRight = -1e9;
+        for (int i = 0; i < ticks.size(); ++i) {
+            const double centre = chart.xAxis->coordToPixel(ticks[i]);
+            const double half = metrics.horizontalAdvance(labels[i]) / 2.0;
+            QVERIFY2(centre - half > previousRight + 4, qPrintable(labels[i]));
+            previousRight = centre + half;
+        }
+        // Milliseconds only when a few seconds are shown.
+        QCOMPARE(labels.front().contains('.'), seconds < 10.0);
+    }
+
+    void dateFollowsWhereTheRangeCrossesMidnight() {
+        zuva::display::TimeOfDayTicker ticker;
+        ticker.setOrigin(QDate(2009, 8, 19));
+        using Form = zuva::display::TimeOfDayTicker::Form;
+        QCOMPARE(ticker.label(1.5, Form::Minutes, true), QString("12:00\n2009-08-20"));
+        QCOMPARE(ticker.label(2.0, Form::Days, false), QString("2009-08-21"));
+        QCOMPARE(ticker.label(dayFraction(1, 2, 3, 4), Form::Milliseconds, false), QString("01:02:03.004"));
+        QCOMPARE(ticker.label(dayFraction(1, 2, 3, 4), Form::Seconds, false), QString("01:02:03"));
+        zuva::display::TimeOfDayTicker live;  // no date: time of day only
+        QCOMPARE(live.label(1.0, Form::Milliseconds, true), QString("24:00:00.000"));
     }
 
     void valueAxisLabelsOfAChart() {

@@ -192,6 +192,27 @@ private slots:
         QCOMPARE(charts.pointCount(2), 64);
     }
 
+    // More than a second between two points: an empty point breaks the three lines there.
+    void missingSecondsBreakTheLines() {
+        QWidget window;
+        LiveCharts charts(&window);
+        const double second = 1.0 / 86400.0;
+        charts.addPoints(std::vector<ChartPoint>{{0.5, 1, 2, 3}, {0.5 + second, 1, 2, 3}});
+        QCOMPARE(charts.gapsBroken(), 0);
+        charts.addPoints(std::vector<ChartPoint>{{0.5 + 4 * second, 4, 5, 6}});
+        QCOMPARE(charts.gapsBroken(), 1);
+        for (int i = 0; i < LiveCharts::kCharts; ++i) {
+            QCOMPARE(charts.pointCount(i), 4);
+            const auto data = charts.chart(i)->series()->data();
+            QVERIFY(std::isnan((data->constBegin() + 2)->value));
+            QCOMPARE((data->constBegin() + 2)->key, 0.5 + 2.5 * second);
+        }
+        charts.setAlarm(true);
+        QCOMPARE(charts.panelColour(1), QColor(255, 214, 153));
+        charts.setAlarm(false);
+        QCOMPARE(charts.panelColour(1), QColor(192, 192, 192));
+    }
+
     // Points that cannot be placed in the day are skipped whole (all three series),
     // with one log line per batch.
     void unplottablePointsAreSkipped() {
@@ -200,7 +221,8 @@ private slots:
         std::vector<std::string> log;
         charts.setLog([&log](const std::string& line) { log.push_back(line); });
         std::vector<ChartPoint> batch = {
-            {0.5, 1, 2, 3}, {1.0, 1, 2, 3}, {-0.1, 1, 2, 3}, {0.6, NAN, 2, 3}, {0.7, 1, INFINITY, 3}, {0.8, 4, 5, 6},
+            {0.5, 1, 2, 3},  {1.0, 1, 2, 3}, {-0.1, 1, 2, 3}, {0.6, NAN, 2, 3}, {0.7, 1, INFINITY, 3},
+            {0.5 + 0.5 / 86400.0, 4, 5, 6},  // half a second on: no gap between the two kept points
         };
         charts.addPoints(batch);
         for (int i = 0; i < LiveCharts::kCharts; ++i) QCOMPARE(charts.pointCount(i), 2);

@@ -304,7 +304,15 @@ private slots:
                 const Trace ta = a.trace(one.component(k));
                 const Trace tb = b.trace(many.component(k));
                 QCOMPARE(tb.keys, ta.keys);
-                QCOMPARE(tb.values, ta.values);
+                // Equal value by value; the empty points that break the line at gaps are NaN in both.
+                QCOMPARE(tb.values.size(), ta.values.size());
+                for (std::size_t i = 0; i < ta.values.size(); ++i) {
+                    if (std::isnan(ta.values[i])) {
+                        QVERIFY(std::isnan(tb.values[i]));
+                    } else {
+                        QCOMPARE(tb.values[i], ta.values[i]);
+                    }
+                }
             }
         }
     }

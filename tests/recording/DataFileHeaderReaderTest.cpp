@@ -81,6 +81,26 @@ TEST_F(DataFileHeaderReaderTest, InfoTextCases) {
     }
 }
 
+TEST_F(DataFileHeaderReaderTest, RemarksRoundTripThroughTheDeclaredCodePage) {
+    struct Case {
+        const char* remark;      // as typed (UTF-8)
+        const char* onDisk;      // the bytes of the header's remarks element
+        const char* readBack;    // FileInfoText
+    };
+    const Case cases[] = {
+        {"\xD0\x9F\xD1\x83\xD0\xBD\xD0\xBA\xD1\x82 3", "\xCF\xF3\xED\xEA\xF2 3",
+         "Remarks: \xD0\x9F\xD1\x83\xD0\xBD\xD0\xBA\xD1\x82 3. GPS data from file: 03736.5678E 5540.1234N 150.0"},
+        // u-umlaut is not in windows-1251: it is written and read back as "?", never as "MГјller".
+        {"M\xC3\xBCller", "M?ller", "Remarks: M?ller. GPS data from file: 03736.5678E 5540.1234N 150.0"},
+    };
+    for (const Case& c : cases) {
+        const std::string header = DataFileHeaderComposer::compose(info64(), c.remark).text;
+        EXPECT_NE(header.find(std::string("\t<remarks>") + c.onDisk + "</remarks>\r\n"), std::string::npos)
+            << c.remark;
+        EXPECT_EQ(scan(header).FileInfoText, c.readBack) << c.remark;
+    }
+}
+
 TEST_F(DataFileHeaderReaderTest, LongRemarkIsReadBackWhole) {
     const std::string remark(1024, 'r');
     const std::string header = DataFileHeaderComposer::compose(info64(), remark).text;

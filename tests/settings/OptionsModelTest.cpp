@@ -191,15 +191,18 @@ struct ApplyCase {
     const char* fieldAfter;
     double sensitivity;
     const char* stored;
+    std::vector<std::string> logged;  // a refused text is named in one line
 };
 
 TEST_F(OptionsModelTest, ApplyTakesTheFieldOverAndWritesTwoKeys) {
     const ApplyCase cases[] = {
-        {"0.5", '.', "0.5", 0.5, "0.5"},
-        {"0,5", '.', "1", 1.0, "1"},
-        {"", '.', "1", 1.0, "1"},
-        {" 2.393E-5", ',', " 2.393E-5", 2.393e-5, "2,393E-5"},
-        {"1e999", '.', "1", 1.0, "1"},
+        {"0.5", '.', "0.5", 0.5, "0.5", {}},
+        {"0,5", '.', "1", 1.0, "1", {"Sensitivity: \"0,5\" is not a number with a full stop; 1 nT/bit is used"}},
+        {"", '.', "1", 1.0, "1", {"Sensitivity: \"\" is not a number with a full stop; 1 nT/bit is used"}},
+        {" 2.393E-5", ',', " 2.393E-5", 2.393e-5, "2,393E-5", {}},
+        {"1e999", '.', "1", 1.0, "1", {"Sensitivity: \"1e999\" is not a number with a full stop; 1 nT/bit is used"}},
+        {"abc", '.', "1", 1.0, "1", {"Sensitivity: \"abc\" is not a number with a full stop; 1 nT/bit is used"}},
+        {"2,5E-5", '.', "1", 1.0, "1", {"Sensitivity: \"2,5E-5\" is not a number with a full stop; 1 nT/bit is used"}},
     };
     for (const auto& c : cases) {
         std::filesystem::remove(path);
@@ -212,8 +215,31 @@ TEST_F(OptionsModelTest, ApplyTakesTheFieldOverAndWritesTwoKeys) {
         EXPECT_EQ(options.sensitivityText(), c.fieldAfter) << c.typed;
         EXPECT_EQ(options.sensitivity(), c.sensitivity) << c.typed;
         EXPECT_EQ(readFile(path), std::string("[Config]\nsensitivity=") + c.stored + "\nSamplingRate=2\n") << c.typed;
-        EXPECT_TRUE(log.lines.empty()) << c.typed;
+        EXPECT_EQ(log.lines, c.logged) << c.typed;
+        EXPECT_EQ(options.rejectedSensitivityText().has_value(), !c.logged.empty()) << c.typed;
+        if (options.rejectedSensitivityText()) {
+            EXPECT_EQ(*options.rejectedSensitivityText(), c.typed);
+        }
     }
+}
+
+TEST_F(OptionsModelTest, RefusedTextStaysMarkedUntilTypedOverOrTakenAgain) {
+    created("[Config]\nsensitivity=0.5\n");
+    ASSERT_TRUE(model.typeSensitivity("abc"));
+    log.clear();
+    EXPECT_EQ(model.Edit1Change(), 1.0);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                             "Sensitivity: \"abc\" is not a number with a full stop; 1 nT/bit is used"}));
+    ASSERT_TRUE(model.rejectedSensitivityText());
+    // The field now holds the valid "1": a second take-over takes it and clears the mark.
+    EXPECT_EQ(model.Edit1Change(), 1.0);
+    EXPECT_FALSE(model.rejectedSensitivityText());
+    EXPECT_EQ(log.lines.size(), 1u);
+    ASSERT_TRUE(model.typeSensitivity("x"));
+    model.Edit1Change();
+    ASSERT_TRUE(model.rejectedSensitivityText());
+    ASSERT_TRUE(model.typeSensitivity("0.25"));
+    EXPECT_FALSE(model.rejectedSensitivityText());
 }
 
 TEST_F(OptionsModelTest, ApplyChangesOnlyItsTwoLines) {

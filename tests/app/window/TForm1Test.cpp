@@ -46,9 +46,30 @@
 #include "settings/dialogs/TRemarks.h"
 #include "settings/dialogs/Tconfirm.h"
 #include "display/StatusBarPanels.h"
+#include "display/DataFlowWatch.h"
+#include "recording/Cp1251Text.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QUrl>
+
+#include "app/window/WindowScreen.h"
 
 namespace fs = std::filesystem;
 using zuva::app::TForm1;
+
+// Takes the URLs the desktop would open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public slots:
+    void open(const QUrl& url) { urls << url; }
+
+public:
+    QList<QUrl> urls;
+};
 
 class TForm1Test : public QObject {
     Q_OBJECT
@@ -112,7 +133,8 @@ private slots:
         QCOMPARE(top, (QStringList{"&File", "Options", "Remarks", "&ComPort", "Help"}));
         QStringList file;
         for (QAction* a : form->Open1->actions()) file << a->text();
-        QCOMPARE(file, (QStringList{"&Open...", "Save data to text file", "Output &directory...", "&Exit"}));
+        QCOMPARE(file, (QStringList{"&Open...", "Open &folder...", "Save data to text file", "Output &directory...",
+                                    "&Exit"}));
         QStringList help;
         for (QAction* a : form->Help1->actions()) help << a->text();
         QCOMPARE(help, (QStringList{"&Help", "&About..."}));
@@ -448,7 +470,246 @@ private slots:
         QCOMPARE(log.lines().back(), before);
     }
 
+    // After File / Open... a Start puts the live charts back, empty, also after the
+    // visualization is switched off and on; the file's contents never show again.
+    void startAfterOpenShowsLiveData() {
+        const std::string name = writeDataFile();
+        QVERIFY(form->openDataFile(QString::fromStdString(name)));
+        QTRY_VERIFY(!form->loading());
+        QVERIFY(form->viewer().isVisible());
+        answerTheStartUpGpsRequest();
+        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        QVERIFY(form->core().acquisition().DataMode());
+        QVERIFY(!form->showsViewer());
+        QVERIFY(!form->viewer().isVisible());
+        QCOMPARE(form->viewer().samples().size(), std::size_t(0));
+        for (int i = 0; i < 3; ++i) QVERIFY(form->charts().chart(i)->isVisible());
+        QCOMPARE(form->charts().pointCount(0), 0);
+        QCOMPARE(form->windowTitle(), QString("ZUVA-7k Logger - Version 3.8 - 19.08.2009"));
+        for (int s = 0; s < 4; ++s) sendSecond({2009, 8, 19, 12, 0, s}, 1000 * (s + 1));
+        QTRY_COMPARE(form->charts().pointCount(0), 128);  // two recorded seconds at 64 Hz
+        QTest::mouseClick(form->Button4, Qt::LeftButton);
+        QTest::mouseClick(form->Button4, Qt::LeftButton);
+        QVERIFY(!form->viewer().isVisible());
+        for (int i = 0; i < 3; ++i) QVERIFY(form->charts().chart(i)->isVisible());
+        QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
+    }
+
+    void aHandCloseDuringARunAsksAndKeepsRecordingByDefault() {
+        answerTheStartUpGpsRequest();
+        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        QVERIFY(form->core().acquisition().DataMode());
+        // The close box: the question, "Keep recording" as the default; Enter keeps it.
+        QString text, defaultButton;
+        QTimer::singleShot(0, form.get(), [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            text = box->text();
+            defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QVERIFY(!form->close());
+        QCOMPARE(text, QString("A recording is running. Stop the recording and close the program?"));
+        QCOMPARE(defaultButton, QString("Keep recording"));
+        QVERIFY(form->isVisible());
+        QVERIFY(form->core().acquisition().DataMode());
+        QVERIFY(!lastLogLinesContain("Exit program"));
+        // File / Exit asks the same; the other answer stops and closes.
+        QString stopButton;
+        QTimer::singleShot(0, form.get(), [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == "Stop recording and close") {
+                    stopButton = b->text();
+                    b->click();
+                }
+        });
+        form->Exit1->trigger();
+        QCOMPARE(stopButton, QString("Stop recording and close"));
+        QVERIFY(!form->isVisible());
+        QVERIFY(!form->core().acquisition().DataMode());
+        QCOMPARE(lastLogLineEnd(), QString(": Exit program"));
+    }
+
+    void closingWithoutARunOrBySignalDoesNotAsk() {
+        bool asked = false;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, [&asked] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked = true;
+                box->done(0);
+            }
+        });
+        watcher.start(5);
+        answerTheStartUpGpsRequest();
+        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        QVERIFY(form->core().acquisition().DataMode());
+        // What SIGINT and SIGTERM do in the program: close at once.
+        form->closeWithoutAsking();
+        QCoreApplication::processEvents();
+        QVERIFY(!asked);
+        QVERIFY(!form->isVisible());
+        QVERIFY(!form->core().acquisition().DataMode());
+        QCOMPARE(lastLogLineEnd(), QString(": Exit program"));
+    }
+
+    void helpOpensTheUserGuideWithoutTheHelpFile() {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        form->Help2->trigger();
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(catcher.urls.size(), 1);
+        QCOMPARE(QFileInfo(catcher.urls.front().toLocalFile()).fileName(), QString("user-guide.md"));
+        QVERIFY(QFileInfo(catcher.urls.front().toLocalFile()).isFile());
+    }
+
+    void exportSaysWhatItWroteAndWhyItFailed() {
+        const std::string name = writeDataFile();
+        form->exportDataFile(QString::fromStdString(name));
+        QLabel* notice = form->panels().noticePanel();
+        QVERIFY(notice->isVisible());
+        const QString out = QString::fromStdString(name + ".txt");
+        QVERIFY(out.size() <= TForm1::kNoticePathLength);
+        QCOMPARE(notice->text(), "Written 12 lines to " + out);
+        QCOMPARE(TForm1::exportNotice(1234567, "/data/zuva/recordings/of/the/observatory/2026/20260314000000.zuv.txt"),
+                 QString("Written 1,234,567 lines to .../20260314000000.zuv.txt"));
+        // The text file cannot be made (a folder has its name): the file, the
+        // system's reason and the I/O error together.
+        fs::remove(name + ".txt");
+        fs::create_directory(name + ".txt");
+        QStringList shown;
+        QTimer::singleShot(0, form.get(), [&shown] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown << box->text();
+                box->done(0);
+            }
+        });
+        form->exportDataFile(QString::fromStdString(name));
+        QCOMPARE(shown, QStringList{"I/O error 21: Is a directory\nThe text file " + out + " was not written completely."});
+        QVERIFY(!notice->isVisible());
+        QCOMPARE(lastLogLineEnd(), ": Export stopped: I/O error 21: Is a directory: " + out);
+        QCOMPARE(form->ProgressBar1->value(), 0);
+    }
+
+    // A remark outside ASCII goes into the header in windows-1251 and reads back.
+    void remarksRoundTripThroughWindows1251() {
+        const std::string remark = "M\xC3\xBCller \xD0\x9F\xD1\x83\xD0\xBD\xD0\xBA\xD1\x82 7";
+        const std::string file = writeDataFile(4, 3, "134501", "20090819", remark);
+        const std::string bytes = readText(file);
+        QVERIFY(bytes.find("\t<remarks>M?ller \xCF\xF3\xED\xEA\xF2 7</remarks>\r\n") != std::string::npos);
+        QVERIFY(form->openDataFile(QString::fromStdString(file)));
+        QTRY_VERIFY(!form->loading());
+        QVERIFY(lastLogLinesContain("Remarks: M?ller \xD0\x9F\xD1\x83\xD0\xBD\xD0\xBA\xD1\x82 7."));
+    }
+
+    // Three files of three days, given out of order: one timeline in date and time,
+    // broken between the days; a read-out of the nearest sample; vertical zoom.
+    void theViewerShowsDaysOfFilesAsOneTimeline() {
+        const std::string d3 = writeDataFile(4, 3, "134501", "20090821");
+        const std::string d1 = writeDataFile(4, 3, "134501", "20090819");
+        const std::string d2 = writeDataFile(4, 3, "134501", "20090820");
+        QCOMPARE(form->openFolder(), QString::fromStdString(dir.string()));
+        QVERIFY(form->openDataFiles({QString::fromStdString(d3), QString::fromStdString(d1), QString::fromStdString(d2)}));
+        QTRY_VERIFY(!form->loading());
+        QCOMPARE(form->viewerFiles(), (QStringList{QString::fromStdString(d1), QString::fromStdString(d2),
+                                                   QString::fromStdString(d3)}));
+        auto& viewer = form->viewer();
+        QCOMPARE(viewer.origin(), QDate(2009, 8, 19));
+        const auto& samples = viewer.samples();
+        QCOMPARE(samples.size(), std::size_t(36));
+        const double first = 13 * 3600 + 45 * 60 + 1.0;
+        QCOMPARE(samples.timeline().timeAt(0), first);
+        QCOMPARE(samples.timeline().timeAt(12), 86400.0 + first);
+        QCOMPARE(samples.timeline().timeAt(24), 2 * 86400.0 + first);
+        QCOMPARE(form->windowTitle(),
+                 QString("ZUVA7-k Logger - Version 3.8 - 19.08.2009 - 3 files, %1 ... %2")
+                     .arg(QFileInfo(QString::fromStdString(d1)).fileName(), QFileInfo(QString::fromStdString(d3)).fileName()));
+        // Whole view: the lines break between the days, nothing drawn across.
+        viewer.resetView();
+        viewer.refreshNow();
+        for (int k = 0; k < 3; ++k) {
+            int empty = 0;
+            const auto data = viewer.componentGraph(k)->data();
+            for (auto it = data->constBegin(); it != data->constEnd(); ++it) empty += std::isnan(it->value) ? 1 : 0;
+            QCOMPARE(empty, 2);
+        }
+        // The time axis shows dates across the midnights.
+        viewer.replot();
+        const QVector<QString> labels = viewer.timeAxis(2)->tickVectorLabels();
+        QVERIFY(!labels.isEmpty());
+        QVERIFY2(std::any_of(labels.begin(), labels.end(), [](const QString& l) { return l.contains("2009-08-20"); }),
+                 qPrintable(QStringList(labels.begin(), labels.end()).join('|')));
+        // Read-out: the sample nearest the cursor, with its date.
+        const double at = (86400.0 + first + 0.5) / 86400.0;  // day 2, 13:45:01.500
+        QCOMPARE(viewer.readoutAt(at), QString("2009-08-20 13:45:01.500  Bx 51 nT  By -51 nT  Bz 102 nT"));
+        QCOMPARE(viewer.readoutAt((86400.0 + 3600.0) / 86400.0), QString("2009-08-20 01:00:00.000  no data"));
+        // Vertical zoom of By around 0; a reset gives the range back.
+        viewer.refreshNow();
+        const QCPRange before = viewer.componentRect(1)->axis(QCPAxis::atLeft)->range();
+        viewer.zoomValueAround(1, 0.5, before.center());
+        QVERIFY(viewer.valueZoomed(1));
+        QCOMPARE(viewer.componentRect(1)->axis(QCPAxis::atLeft)->range().size(), before.size() * 0.5);
+        viewer.refreshNow();  // a rebuild keeps the zoom
+        QCOMPARE(viewer.componentRect(1)->axis(QCPAxis::atLeft)->range().size(), before.size() * 0.5);
+        viewer.resetView();
+        QVERIFY(!viewer.valueZoomed(1));
+        QCOMPARE(viewer.componentRect(1)->axis(QCPAxis::atLeft)->range().size(), before.size());
+    }
+
+    void aFolderOpensAllItsDataFiles() {
+        writeDataFile(4, 3, "134501", "20090820");
+        writeDataFile(4, 3, "134501", "20090819");
+        QVERIFY(form->openDataFiles({QString::fromStdString(dir.string())}));
+        QTRY_VERIFY(!form->loading());
+        QCOMPARE(form->viewerFiles().size(), 2);
+        QVERIFY(form->viewerFiles().front().endsWith("20090819134501.zuv"));
+        QCOMPARE(form->viewer().samples().size(), std::size_t(24));
+        QVERIFY(lastLogLinesContain("Loading file: " + (dir / "20090820134501.zuv").string()));
+    }
+
+    // Taller: the charts share the height; smaller: every control can be scrolled to.
+    void theChartsShareTheHeightAndEveryControlStaysReachable() {
+        form->resize(843, 1022);
+        QCoreApplication::processEvents();
+        const int h = form->charts().chart(0)->height();
+        QCOMPARE(h, 270);
+        QCOMPARE(form->charts().chart(2)->height(), h);
+        QCOMPARE(form->charts().chart(1)->y(), 64 + h + 6);
+        QCOMPARE(form->ComboBox1->y(), 64 + 3 * (h + 6) + 23);
+        QVERIFY(form->ComboBox1->geometry().bottom() < form->scrollArea()->viewport()->height());
+        QCOMPARE(form->scrollArea()->verticalScrollBar()->maximum(), 0);
+
+        form->resize(500, 250);
+        QCoreApplication::processEvents();
+        QCOMPARE(form->charts().chart(0)->height(), TForm1::kMinChartHeight);
+        QVERIFY(form->scrollArea()->verticalScrollBar()->maximum() > 0);
+        QVERIFY(form->scrollArea()->horizontalScrollBar()->maximum() > 0);
+        // Scrolled down, the event line comes into view; scrolled up and right, the GPS group.
+        const auto scrolledTo = [this](bool end) {
+            QScrollBar* v = form->scrollArea()->verticalScrollBar();
+            QScrollBar* across = form->scrollArea()->horizontalScrollBar();
+            v->setValue(end ? v->maximum() : 0);
+            across->setValue(end ? 0 : across->maximum());
+        };
+        for (QWidget* w : std::initializer_list<QWidget*>{form->ComboBox1, form->GroupBox4, form->charts().chart(0)}) {
+            scrolledTo(w == form->ComboBox1);
+            // Its whole height lies in the view, its left edge too.
+            const QRect inViewport(w->mapTo(form->scrollArea()->viewport(), QPoint(0, 0)), w->size());
+            const QRect view = form->scrollArea()->viewport()->rect();
+            QVERIFY2(inViewport.top() >= view.top() && inViewport.bottom() <= view.bottom(),
+                     qPrintable(QString("%1 at %2,%3 %4x%5 in %6x%7").arg(w->metaObject()->className()).arg(inViewport.x()).arg(inViewport.y()).arg(inViewport.width()).arg(inViewport.height()).arg(view.width()).arg(view.height())));
+            QVERIFY(inViewport.intersects(view));
+            if (w == form->GroupBox4) QVERIFY(view.contains(inViewport));
+        }
+        QVERIFY(form->statusBar()->isVisible());
+        QVERIFY(form->statusBar()->geometry().bottom() <= form->height());
+    }
+
 private:
+    // The colour the chart is drawn with in its top left corner (its panel).
+    QColor cornerColour(int chart) { return form->charts().panelColour(chart); }
+
     // Start-up asks the unit for its position, which holds Start, Stop and GPS
     // until a position frame arrives: the test's instrument answers.
     void answerTheStartUpGpsRequest() {
@@ -545,14 +806,16 @@ private:
     // By default a 4 Hz file (averaging 64) of three seconds 13:45:01..03 at
     // sensitivity 0.5 and gain 1: record k, triple j holds Bx = 6400 (k + 1) + 64 j,
     // By = -Bx, Bz = 2 Bx (sums of `averaging` counts).
-    std::string writeDataFile(int rate = 4, int seconds = 3, const std::string& fileTime = "134501") {
+    std::string writeDataFile(int rate = 4, int seconds = 3, const std::string& fileTime = "134501",
+                              const std::string& fileDate = "20090819", const std::string& remark = "") {
         zuva::recording::EventLog& log = form->core().eventLog();
         zuva::recording::DataFileWriter writer(log);
         writer.setOutputDirectory(dir.string());
+        writer.setRemarksText(remark);
         zuva::recording::DataFileHeaderInfo info;
-        info.fileDate = "20090819";
+        info.fileDate = fileDate;
         info.fileTime = fileTime;
-        info.dateText = "2009 08 19";
+        info.dateText = fileDate.substr(0, 4) + " " + fileDate.substr(4, 2) + " " + fileDate.substr(6, 2);
         info.averaging = static_cast<std::uint16_t>(256 / rate);
         info.samplingRateText = std::to_string(rate);
         info.sensitivity = 0.5;
@@ -589,5 +852,10 @@ private:
     std::unique_ptr<TForm1> form;
 };
 
-QTEST_MAIN(TForm1Test)
+int main(int argc, char** argv) {
+    zuva::window_test::useScreen(1600, 1000, 1.0);
+    QApplication application(argc, argv);
+    TForm1Test test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "TForm1Test.moc"
