@@ -521,7 +521,6 @@ void TForm1::closeWithoutAsking() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (stationTimer_) stationTimer_->stop();
     const bool running = core_->acquisition().DataMode() || watch_->running();
     if (!closed_ && !closeWithoutAsking_ && running) {
         // A hand close during a run asks first; keeping the recording is the default.
@@ -531,6 +530,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    if (stationTimer_) stationTimer_->stop();
     if (!closed_) {
         closed_ = true;
         stopLoading();

@@ -192,13 +192,7 @@ private slots:
         QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
         QVERIFY(form->core().acquisition().DataMode());
         // Seconds are recorded from the third of a run on.
-        // Second by second, as the line brings them: more than 5000 bytes waiting at
-        // once would switch the charts off.
-        for (int s = 0; s < 4; ++s) {
-            sendSecond({2009, 8, 19, 12, 0, s}, 1000 * (s + 1));
-            QTRY_COMPARE(QString::fromStdString(form->core().acquisition().decoder().TimeText()),
-                         QString("12 00 0%1").arg(s));
-        }
+        sendSecondsAtLinePace(4);
         QTRY_COMPARE(form->panels().panelText(0), QString("Time: 12 00 03"));
         QCOMPARE(form->panels().panelText(1), QString("Bx: 4000 bit"));
         QCOMPARE(form->panels().panelText(2), QString("By: -4000 bit"));
@@ -486,7 +480,7 @@ private slots:
         for (int i = 0; i < 3; ++i) QVERIFY(form->charts().chart(i)->isVisible());
         QCOMPARE(form->charts().pointCount(0), 0);
         QCOMPARE(form->windowTitle(), QString("ZUVA-7k Logger - Version 3.8 - 19.08.2009"));
-        for (int s = 0; s < 4; ++s) sendSecond({2009, 8, 19, 12, 0, s}, 1000 * (s + 1));
+        sendSecondsAtLinePace(4);
         QTRY_COMPARE(form->charts().pointCount(0), 128);  // two recorded seconds at 64 Hz
         QTest::mouseClick(form->Button4, Qt::LeftButton);
         QTest::mouseClick(form->Button4, Qt::LeftButton);
@@ -720,6 +714,17 @@ private:
     }
 
     // One second of 256 frames: Bx = base, By = -base, Bz = base + 10000.
+    // Seconds 12:00:00, 12:00:01, ... of 2009-08-19 (Bx 1000, 2000, ...) second by
+    // second, as the line brings them: more than 5000 bytes waiting at once would
+    // switch the charts off.
+    void sendSecondsAtLinePace(int count) {
+        for (int s = 0; s < count; ++s) {
+            sendSecond({2009, 8, 19, 12, 0, s}, 1000 * (s + 1));
+            QTRY_COMPARE(QString::fromStdString(form->core().acquisition().decoder().TimeText()),
+                         QString("12 00 %1").arg(s, 2, 10, QChar('0')));
+        }
+    }
+
     void sendSecond(const zuva::acquisition::FrameDateTime& when, std::int32_t base) {
         std::vector<std::uint8_t> bytes;
         for (int i = 0; i < 256; ++i) {
