@@ -213,10 +213,12 @@ private slots:
         const fs::path link = dir / "zuva-ports" / "win";
         const std::string device = ::ttyname(slave);
         ::close(master);
-        ::close(slave);
         fs::remove(link);
         QTRY_VERIFY(lastLogLinesContain("ComPort lost: " + link.string() + " (system error 5); reconnecting") ||
                     lastLogLinesContain("ComPort lost: " + link.string() + " (system error 32); reconnecting"));
+        // The test's own slave handle kept the terminal's number taken until now, so
+        // that no other process (tests run in parallel) gets it in the meantime.
+        ::close(slave);
         QVERIFY(openPtyAgain(device));
         ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
         fs::create_symlink(::ttyname(slave), link);
