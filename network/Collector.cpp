@@ -5,13 +5,7 @@ namespace zuva::network {
 namespace {
 
 MqttConnection::Options options(const CollectorSettings& s, std::chrono::milliseconds maxRetryPause) {
-    MqttConnection::Options o;
-    o.host = s.mqtt.host;
-    o.port = s.mqtt.port;
-    o.username = s.mqtt.username;
-    o.password = s.mqtt.password;
-    o.caFile = s.mqtt.caFile;
-    o.clientId = s.mqtt.clientId;
+    MqttConnection::Options o = MqttConnection::Options::from(s.mqtt);
     o.cleanSession = false;
     o.subscriptions = {s.dataTopic(), CollectorSettings::kStatusTopic};
     o.maxRetryPause = maxRetryPause;

@@ -8,6 +8,17 @@
 
 namespace zuva::network {
 
+MqttConnection::Options MqttConnection::Options::from(const MqttSettings& settings) {
+    Options o;
+    o.host = settings.host;
+    o.port = settings.port;
+    o.username = settings.username;
+    o.password = settings.password;
+    o.caFile = settings.caFile;
+    o.clientId = settings.clientId;
+    return o;
+}
+
 namespace {
 
 void initialiseLibrary() {

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "network/MqttSettings.h"
+
 struct mosquitto;
 struct mosquitto_message;
 
@@ -40,6 +42,10 @@ public:
         std::vector<std::string> subscriptions;  // QoS 1, made after every connect
         std::chrono::milliseconds maxRetryPause{10000};
         std::chrono::milliseconds connectTimeout{15000};
+
+        // The broker, the login and the TLS file of a settings section; the rest
+        // as above.
+        static Options from(const MqttSettings& settings);
     };
 
     // Why a connection failed or ended.

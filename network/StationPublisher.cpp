@@ -5,13 +5,7 @@
 namespace zuva::network {
 
 MqttConnection::Options StationPublisher::connectionOptions(const Config& config) {
-    MqttConnection::Options o;
-    o.host = config.mqtt.host;
-    o.port = config.mqtt.port;
-    o.username = config.mqtt.username;
-    o.password = config.mqtt.password;
-    o.caFile = config.mqtt.caFile;
-    o.clientId = config.mqtt.clientId;
+    MqttConnection::Options o = MqttConnection::Options::from(config.mqtt);
     o.cleanSession = true;
     o.will = MqttConnection::Will{ImpfTopic::status(config.code), StationStatus::offline(0), true};
     o.maxRetryPause = config.maxRetryPause;
