@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,6 +91,14 @@ protected:
             }
         }
         return times;
+    }
+
+    // The messages without exact copies of one received before.
+    static Messages withoutRepeats(const Messages& messages) {
+        Messages first;
+        for (const auto& message : messages)
+            if (std::find(first.begin(), first.end(), message) == first.end()) first.push_back(message);
+        return first;
     }
 
     static std::vector<std::int64_t> range(std::int64_t from, int count) {
@@ -225,8 +235,11 @@ TEST_F(TlsBroker, ABrokerOutageLosesNothingAndSaysHowManyWentLate) {
     EXPECT_TRUE(lines[2].starts_with("MQTT broker 127.0.0.1:" + std::to_string(broker_->port()) + " back after "))
         << lines[2];
     EXPECT_TRUE(lines[2].ends_with(" s; 4 messages sent late")) << lines[2];
-    ASSERT_TRUE(subscriber.waitFor([](const Messages& m) { return m.size() >= 6; }));
-    EXPECT_EQ(secondsReceived(subscriber.messages()), range(kT0, 30));
+    ASSERT_TRUE(subscriber.waitFor([](const Messages& m) { return withoutRepeats(m).size() >= 6; }));
+    // The broker keeps the watcher's session across its restart and may hand it a
+    // message again whose acknowledgement the stop cut off (QoS 1 delivers at least
+    // once): only exact copies of an earlier message are passed over.
+    EXPECT_EQ(secondsReceived(withoutRepeats(subscriber.messages())), range(kT0, 30));
     publisher.stop();
 }
 
