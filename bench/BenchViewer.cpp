@@ -9,7 +9,11 @@
 //  - ViewerRedraw/WholeDay and /OneMinute: one redraw after a zoom or pan;
 //  - bytes_per_triple of the viewer against the data file's 12 + 4/256;
 //  - LiveChartsSecond: CPU time per recorded second, feed and redraw of the three
-//    charts, against LiveChartsEmptyRedraw (the same redraw with no points).
+//    charts, against LiveChartsEmptyRedraw (the same redraw with no points);
+//  - LiveRedraw/230400 (64 Hz, 60 minutes on screen) and /921600 (256 Hz, 60 minutes)
+//    against LiveRedraw/15360 (64 Hz, 4 minutes): one redraw of the three full charts
+//    (goal: within 1.5x; the charts draw a min/max envelope per pixel column), and
+//    LiveSecond/N: the same windows with one new second before each redraw.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -126,23 +130,33 @@ void ViewerRelease(benchmark::State& state) {
 }
 BENCHMARK(ViewerRelease)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// The live charts fed second by second. The field makes the same picture whatever the
+// window holds: a few slow swings across the window with a little noise, so that
+// windows of different lengths are compared at equal drawing work.
 struct LiveSetup {
     QWidget window;
     zuva::display::LiveCharts charts{&window};
     int second = 36000;
+    int rate;
+    double windowSeconds;
+    std::uint32_t state = 99;
 
-    LiveSetup() {
+    explicit LiveSetup(int pointsOnScreen = kRate * 60, int sampleRate = kRate)
+        : rate(sampleRate), windowSeconds(static_cast<double>(pointsOnScreen) / sampleRate) {
         for (int i = 0; i < 3; ++i) charts.chart(i)->setGeometry(16, 64 + 176 * i, 801, 170);
         window.resize(843, 722);
         window.show();
-        charts.setPointsOnScreen(kRate * 60);
+        charts.setPointsOnScreen(pointsOnScreen);
     }
     void feed() {
-        std::vector<zuva::acquisition::ChartPoint> batch(kRate);
-        for (int i = 0; i < kRate; ++i) {
-            const double x = (second + static_cast<double>(i) / kRate) / kSecondsPerDay;
-            batch[static_cast<std::size_t>(i)] = {x, 20000 + std::sin(x * 1e4), -3000 + std::cos(x * 3e4),
-                                                  45000 + 0.001 * i};
+        std::vector<zuva::acquisition::ChartPoint> batch(static_cast<std::size_t>(rate));
+        for (int i = 0; i < rate; ++i) {
+            const double t = second + static_cast<double>(i) / rate;
+            const double phase = 2.0 * M_PI * t / windowSeconds;
+            state = state * 1664525u + 1013904223u;
+            const double noise = static_cast<double>(state >> 8) / 16777216.0 - 0.5;
+            batch[static_cast<std::size_t>(i)] = {t / kSecondsPerDay, 20000 + 10 * std::sin(3 * phase) + noise,
+                                                  -3000 + 5 * std::cos(5 * phase) + noise, 45000 + 0.001 * i};
         }
         ++second;
         charts.addPoints(batch);
@@ -171,6 +185,45 @@ void LiveChartsEmptyRedraw(benchmark::State& state) {
     for (auto _ : state) live.redraw();
 }
 BENCHMARK(LiveChartsEmptyRedraw)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// The window filled (no redraw while filling: the count rule keeps PointsOnScreen + 1
+// + 256 points), then one redraw of the three charts per iteration.
+void LiveRedraw(benchmark::State& state) {
+    const int points = static_cast<int>(state.range(0));
+    LiveSetup live(points, points > 230'400 ? 256 : 64);
+    while (live.charts.pointCount(0) < points) live.feed();
+    live.redraw();
+    for (auto _ : state) live.redraw();
+    state.counters["points_per_series"] = live.charts.pointCount(0);
+}
+BENCHMARK(LiveRedraw)
+    ->Arg(15'360)
+    ->Arg(230'400)
+    ->Arg(921'600)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// The same windows in use: each iteration one more second comes in (64 points, or 256
+// for the largest window), the oldest leave, and the three charts are redrawn.
+void LiveSecond(benchmark::State& state) {
+    const int points = static_cast<int>(state.range(0));
+    LiveSetup live(points, points > 230'400 ? 256 : 64);
+    while (live.charts.pointCount(0) < points) live.feed();
+    live.redraw();
+    for (auto _ : state) {
+        live.feed();
+        live.redraw();
+    }
+    state.counters["points_per_series"] = live.charts.pointCount(0);
+}
+BENCHMARK(LiveSecond)
+    ->Arg(15'360)
+    ->Arg(230'400)
+    ->Arg(921'600)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 }  // namespace
 

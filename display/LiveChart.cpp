@@ -3,6 +3,8 @@
 #include "display/ChartStyle.h"
 #include "display/ValueTicker.h"
 
+#include <cmath>
+
 namespace zuva::display {
 
 LiveChart::LiveChart(const QString& valueTitle, QWidget* parent) : QCustomPlot(parent) {
@@ -18,7 +20,7 @@ LiveChart::LiveChart(const QString& valueTitle, QWidget* parent) : QCustomPlot(p
     xAxis2->setVisible(false);
     yAxis2->setVisible(false);
 
-    series_ = addGraph(xAxis, yAxis);
+    series_ = new LiveSeriesGraph(xAxis, yAxis, points_);
     series_->setPen(QPen(ChartStyle::lineColour(), 1));
     series_->setLineStyle(QCPGraph::lsLine);
     series_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
@@ -59,10 +61,30 @@ void LiveChart::paintEvent(QPaintEvent* event) {
     if (stale_) replot(rpQueuedReplot);
 }
 
+namespace {
+
+// A range of zero size keeps the axis' current size around the one value.
+void fit(QCPAxis* axis, double lower, double upper) {
+    if (lower < upper) {
+        axis->setRange(lower, upper);
+    } else {
+        const double half = axis->range().size() / 2.0;
+        axis->setRange(lower - half, lower + half);
+    }
+}
+
+}  // namespace
+
 void LiveChart::fitRanges() {
     stale_ = false;
-    if (series_->data()->isEmpty()) return;
-    series_->rescaleAxes(false);
+    const std::size_t n = points_.size();
+    if (n == 0) return;
+    // Keys: first to last point that is not an empty one (an empty point only ever
+    // stands between two real ones, or first after the front has moved on).
+    const std::size_t first = std::isnan(points_.valueAt(0)) && n > 1 ? 1 : 0;
+    fit(xAxis, points_.keyAt(first), points_.keyAt(n - 1));
+    const LivePointStore::Range values = points_.minMax(0, n);
+    if (values.any()) fit(yAxis, values.min, values.max);
 }
 
 }  // namespace zuva::display

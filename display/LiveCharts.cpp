@@ -15,14 +15,6 @@ bool isPlottable(const acquisition::ChartPoint& p) {
            std::isfinite(p.bz);
 }
 
-// Deletes the point at index 0. The container keeps its points sorted by key, so the
-// first point with the smallest key is index 0; removing it only moves the start of
-// the container (QCPDataContainer's front pool), amortized O(1).
-void removeFirst(QCPGraph* series) {
-    auto data = series->data();
-    if (!data->isEmpty()) data->remove(data->constBegin()->key);
-}
-
 }  // namespace
 
 LiveCharts::LiveCharts(QWidget* chartParent, QObject* parent) : QObject(parent) {
@@ -67,9 +59,9 @@ void LiveCharts::report(const std::string& message) const {
 }
 
 void LiveCharts::addPoints(std::span<const acquisition::ChartPoint> points) {
-    QCPGraph* const s0 = charts_[0]->series();
-    QCPGraph* const s1 = charts_[1]->series();
-    QCPGraph* const s2 = charts_[2]->series();
+    LivePointStore& s0 = charts_[0]->points();
+    LivePointStore& s1 = charts_[1]->points();
+    LivePointStore& s2 = charts_[2]->points();
     std::size_t skipped = 0;
     for (const acquisition::ChartPoint& p : points) {
         if (!isPlottable(p)) {
@@ -81,21 +73,22 @@ void LiveCharts::addPoints(std::span<const acquisition::ChartPoint> points) {
         if (hasLast_ && p.x - lastX_ > kGapDays) {
             const double key = 0.5 * (lastX_ + p.x);
             const double none = std::numeric_limits<double>::quiet_NaN();
-            s0->data()->add(QCPGraphData(key, none));
-            s1->data()->add(QCPGraphData(key, none));
-            s2->data()->add(QCPGraphData(key, none));
+            s0.append(key, none);
+            s1.append(key, none);
+            s2.append(key, none);
             ++gaps_;
         }
         hasLast_ = true;
         lastX_ = p.x;
-        s0->data()->add(QCPGraphData(p.x, p.bx));
-        s1->data()->add(QCPGraphData(p.x, p.by));
-        s2->data()->add(QCPGraphData(p.x, p.bz));
-        const int remove = rule_.pointsToDelete(s0->data()->size());
+        s0.append(p.x, p.bx);
+        s1.append(p.x, p.by);
+        s2.append(p.x, p.bz);
+        // Index 0 is the point with the smallest key: the oldest, while time runs forward.
+        const int remove = rule_.pointsToDelete(static_cast<int>(s0.size()));
         for (int i = 0; i < remove; ++i) {
-            removeFirst(s0);
-            removeFirst(s1);
-            removeFirst(s2);
+            s0.removeFirst();
+            s1.removeFirst();
+            s2.removeFirst();
         }
     }
     if (skipped > 0) {
@@ -107,7 +100,7 @@ void LiveCharts::addPoints(std::span<const acquisition::ChartPoint> points) {
 
 void LiveCharts::ResetAxisAndSeries() {
     // Bx, By, Bz in that order. The last drawn index keeps its value until the next redraw.
-    for (auto& chart : charts_) chart->series()->data()->clear();
+    for (auto& chart : charts_) chart->points().clear();
     hasLast_ = false;
     // New data may need narrower value labels: the aligned margins start afresh.
     for (auto& chart : charts_) ChartStyle::reserveValueLabelArea(chart->axisRect());

@@ -143,7 +143,7 @@ private slots:
         chart.resize(width, 170);
         const double start = dayFraction(11, 26, 12, 0);
         const int n = static_cast<int>(seconds * rate);
-        for (int i = 0; i < n; ++i) chart.series()->addData(start + i / double(rate) / 86400.0, std::sin(i * 0.01));
+        for (int i = 0; i < n; ++i) chart.points().append(start + i / double(rate) / 86400.0, std::sin(i * 0.01));
         chart.replot();
         chart.replot();  // the second with the settled layout
         const QVector<double> ticks = chart.xAxis->tickVector();

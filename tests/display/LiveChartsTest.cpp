@@ -31,8 +31,8 @@ void redraw(LiveCharts& charts) {
     for (int i = 0; i < LiveCharts::kCharts; ++i) charts.chart(i)->replot();
 }
 
-double firstValue(const LiveChart* chart) { return chart->series()->data()->constBegin()->value; }
-double lastValue(const LiveChart* chart) { return (chart->series()->data()->constEnd() - 1)->value; }
+double firstValue(const LiveChart* chart) { return chart->points().valueAt(0); }
+double lastValue(const LiveChart* chart) { return chart->points().valueAt(chart->points().size() - 1); }
 
 }  // namespace
 
@@ -122,8 +122,8 @@ private slots:
             QCOMPARE(charts.pointCount(i), limit);
             QCOMPARE(lastValue(charts.chart(i)), 40599 * 1000.0 + 63 + 0.25 * i);
             // The newest `limit` points are kept, in order.
-            const auto data = charts.chart(i)->series()->data();
-            for (auto it = data->constBegin() + 1; it != data->constEnd(); ++it) QVERIFY(it->key > (it - 1)->key);
+            const auto& points = charts.chart(i)->points();
+            for (std::size_t k = 1; k < points.size(); ++k) QVERIFY(points.keyAt(k) > points.keyAt(k - 1));
         }
         QVERIFY(charts.chart(0)->redrawPending());
     }
@@ -203,14 +203,54 @@ private slots:
         QCOMPARE(charts.gapsBroken(), 1);
         for (int i = 0; i < LiveCharts::kCharts; ++i) {
             QCOMPARE(charts.pointCount(i), 4);
-            const auto data = charts.chart(i)->series()->data();
-            QVERIFY(std::isnan((data->constBegin() + 2)->value));
-            QCOMPARE((data->constBegin() + 2)->key, 0.5 + 2.5 * second);
+            const auto& points = charts.chart(i)->points();
+            QVERIFY(std::isnan(points.valueAt(2)));
+            QCOMPARE(points.keyAt(2), 0.5 + 2.5 * second);
         }
         charts.setAlarm(true);
         QCOMPARE(charts.panelColour(1), QColor(255, 214, 153));
         charts.setAlarm(false);
         QCOMPARE(charts.panelColour(1), QColor(192, 192, 192));
+    }
+
+    // An hour at 64 Hz in the window: each redraw hands the painter a min/max
+    // envelope of about two points per pixel column, with the true extremes, the
+    // ends of the hour and the break of a missing second.
+    void aFullWindowIsDrawnAsAnEnvelope() {
+        QWidget window;
+        LiveCharts charts(&window);
+        for (int i = 0; i < LiveCharts::kCharts; ++i) charts.chart(i)->setGeometry(16, 64 + 176 * i, 801, 170);
+        window.resize(843, 722);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        charts.setPointsOnScreen(230'400);
+        for (int s = 0; s < 3600; ++s) {
+            if (s == 1800) continue;  // one second missing
+            auto batch = secondOf(36000 + s, 64);
+            if (s == 2000) batch[10].bx = 1e9;  // one spike
+            charts.addPoints(batch);
+        }
+        QCOMPARE(charts.pointCount(0), 3599 * 64 + 1);
+        LiveChart* chart = charts.chart(0);
+        chart->replot();
+        const int columns = chart->axisRect()->width();
+        QVERIFY2(columns > 600, qPrintable(QString::number(columns)));
+        const int drawn = chart->series()->drawnPoints();
+        QVERIFY2(drawn <= 2 * columns + 4, qPrintable(QString::number(drawn)));
+        QVERIFY(drawn >= columns);
+        const auto drawnData = chart->series()->data();
+        QCOMPARE(drawnData->constBegin()->key, secondOf(36000, 64).front().x);
+        QCOMPARE((drawnData->constEnd() - 1)->key, secondOf(39599, 64).back().x);
+        QCOMPARE(chart->yAxis->range().upper, 1e9);
+        QCOMPARE(chart->yAxis->range().lower, 36000 * 1000.0);
+        int breaks = 0;
+        double top = 0;
+        for (auto it = drawnData->constBegin(); it != drawnData->constEnd(); ++it) {
+            if (std::isnan(it->value)) ++breaks;
+            else top = std::max(top, it->value);
+        }
+        QCOMPARE(breaks, 1);
+        QCOMPARE(top, 1e9);
     }
 
     // Points that cannot be placed in the day are skipped whole (all three series),
