@@ -19,6 +19,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -199,7 +200,7 @@ private slots:
         QCOMPARE(form->panels().panelText(3), QString("Bz: 14000 bit"));
         const std::string file = (dir / "20090819120002.zuv").string();
         QCOMPARE(form->windowTitle(), QString::fromStdString("ZUVA-7k Logger - Version 3.8 - 19.08.2009 - " + file));
-        QTRY_COMPARE(form->charts().pointCount(0), 512);
+        waitForChartPoints(512);
         QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
         QVERIFY(fs::exists(file));
     }
@@ -227,6 +228,79 @@ private slots:
         QVERIFY(!form->SpeedButton2->isEnabled());
         QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
         QVERIFY(!form->core().acquisition().DataMode());
+    }
+
+    // The instrument's line pulled out during a run and put back: the warning panel
+    // and the orange charts while nothing comes, both back to normal with the data,
+    // and the missing seconds a break in the line, not a ramp across them.
+    void aPortGapBreaksTheLineAndShowsTheWarning() {
+        auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+        form->setWatchClock([&now] { return now; });
+        answerTheStartUpGpsRequest();
+        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        QVERIFY(form->core().acquisition().DataMode());
+        sendSecondsAtLinePace(4);
+        waitForChartPoints(128);  // 12:00:02 and 12:00:03 at 64 Hz
+        QLabel* warning = form->panels().warningPanel();
+        form->checkDataFlow();
+        QVERIFY(!warning->isVisible());
+        QVERIFY(!form->charts().alarm());
+        now += std::chrono::milliseconds(2500);
+        form->checkDataFlow();
+        QVERIFY(warning->isVisible());
+        QCOMPARE(warning->text(), QString("No data since 12:00:03"));
+        QVERIFY(form->charts().alarm());
+        QCOMPARE(cornerColour(0), QColor(255, 214, 153));
+
+        const fs::path link = dir / "zuva-ports" / "win";
+        const std::string device = ::ttyname(slave);
+        ::close(master);
+        fs::remove(link);
+        QTRY_COMPARE(warning->text(), QString("Port lost: reconnecting"));
+        QVERIFY(warning->isVisible());
+        QVERIFY(form->charts().alarm());
+        // The slave handle kept the terminal's number taken until the loss was seen.
+        ::close(slave);
+        QVERIFY(openPtyAgain(device));
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        fs::create_symlink(::ttyname(slave), link);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            lastLogLineEnd().startsWith(": ComPort reconnected: " + QString::fromStdString(link.string())), 10000);
+        // Back, but still silent: the warning names the last second that came.
+        now += std::chrono::milliseconds(500);
+        form->checkDataFlow();
+        QCOMPARE(warning->text(), QString("No data since 12:00:03"));
+        sendSecondsAtLinePace(4, 10);
+        waitForChartPoints(128 + 1 + 256);  // 12:00:10..13 after the empty point: no warm-up after a gap
+        form->checkDataFlow();
+        QVERIFY(!warning->isVisible());
+        QVERIFY(!form->charts().alarm());
+        QCOMPARE(cornerColour(2), QColor(192, 192, 192));
+        // One empty point between 12:00:03.984 and 12:00:10.000.
+        QCOMPARE(form->charts().gapsBroken(), 1);
+        const auto& points = form->charts().chart(0)->points();
+        int empty = 0;
+        double beforeGap = 0.0, afterGap = 0.0;
+        for (std::size_t i = 1; i + 1 < points.size(); ++i) {
+            if (!std::isnan(points.valueAt(i))) continue;
+            ++empty;
+            beforeGap = points.keyAt(i - 1);
+            afterGap = points.keyAt(i + 1);
+        }
+        QCOMPARE(empty, 1);
+        QCOMPARE(std::lround(beforeGap * 86'400'000.0), 12 * 3'600'000L + 3'984L);
+        QCOMPARE(std::lround(afterGap * 86'400'000.0), 12 * 3'600'000L + 10'000L);
+        // What is drawn breaks there too.
+        form->charts().chart(0)->replot();
+        const auto drawn = form->charts().chart(0)->series()->data();
+        QCOMPARE(std::count_if(drawn->constBegin(), drawn->constEnd(),
+                               [](const QCPGraphData& p) { return std::isnan(p.value); }),
+                 1);
+        QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
+        // Outside a run there is nothing to warn about.
+        now += std::chrono::seconds(10);
+        form->checkDataFlow();
+        QVERIFY(!warning->isVisible());
     }
 
     // The stored port is missing at start-up: the window goes on without it ("COM99"),
@@ -483,7 +557,7 @@ private slots:
         QCOMPARE(form->charts().pointCount(0), 0);
         QCOMPARE(form->windowTitle(), QString("ZUVA-7k Logger - Version 3.8 - 19.08.2009"));
         sendSecondsAtLinePace(4);
-        QTRY_COMPARE(form->charts().pointCount(0), 128);  // two recorded seconds at 64 Hz
+        waitForChartPoints(128);  // two recorded seconds at 64 Hz
         QTest::mouseClick(form->Button4, Qt::LeftButton);
         QTest::mouseClick(form->Button4, Qt::LeftButton);
         QVERIFY(!form->viewer().isVisible());
@@ -719,12 +793,24 @@ private:
     // Seconds 12:00:00, 12:00:01, ... of 2009-08-19 (Bx 1000, 2000, ...) second by
     // second, as the line brings them: more than 5000 bytes waiting at once would
     // switch the charts off.
-    void sendSecondsAtLinePace(int count) {
-        for (int s = 0; s < count; ++s) {
+    // A real line brings a second in a second; a test sends each at once. The next
+    // goes only when the window has taken in the last one (nothing left in the
+    // terminal or in the port's input queue), so that a slow machine never sees more
+    // bytes waiting than one second's: more would rightly switch the charts off.
+    void sendSecondsAtLinePace(int count, int first = 0) {
+        for (int s = first; s < first + count; ++s) {
             sendSecond({2009, 8, 19, 12, 0, s}, 1000 * (s + 1));
             QTRY_COMPARE(QString::fromStdString(form->core().acquisition().decoder().TimeText()),
                          QString("12 00 %1").arg(s, 2, 10, QChar('0')));
+            QTRY_COMPARE_WITH_TIMEOUT(bytesNotTakenIn(), 0, 20000);
         }
+    }
+
+    int bytesNotTakenIn() {
+        int inTerminal = 0;
+        if (::ioctl(slave, FIONREAD, &inTerminal) != 0) return -1;
+        auto& port = form->core().port().port();
+        return inTerminal + (port.Connected() ? port.WaitingCount() : 0);
     }
 
     void sendSecond(const zuva::acquisition::FrameDateTime& when, std::int32_t base) {
@@ -801,6 +887,18 @@ private:
         const QString line = QString::fromStdString(form->core().eventLog().lines().back());
         const auto colon = line.indexOf(": ");
         return colon < 0 ? line : line.mid(colon);
+    }
+
+    // Waits for the live charts to hold `points` points; says what the event log
+    // last said when they do not.
+    void waitForChartPoints(int points) {
+        const bool filled = QTest::qWaitFor([&] { return form->charts().pointCount(0) == points; }, 10000);
+        QString recent;
+        const auto& lines = form->core().eventLog().lines();
+        for (std::size_t i = lines.size() > 8 ? lines.size() - 8 : 0; i < lines.size(); ++i)
+            recent += "\n  " + QString::fromStdString(lines[i]);
+        QVERIFY2(filled,
+                 qPrintable(QString("%1 points; the event log last said:%2").arg(form->charts().pointCount(0)).arg(recent)));
     }
 
     bool lastLogLinesContain(const std::string& text) const {
