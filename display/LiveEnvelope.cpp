@@ -41,10 +41,13 @@ const QVector<QCPGraphData>& LiveEnvelope::build(const LivePointStore& points, d
         for (std::size_t i = 0; i < n; ++i) out_.append(QCPGraphData(points.keyAt(i), points.valueAt(i)));
         return out_;
     }
+    // Never finer than the points' own span allows, so that a grid walk over all the
+    // points visits about `columns` columns even if the axis showed only a part.
+    const double span = std::max(to - from, points.keyAt(n - 1) - points.keyAt(0));
+    const double ideal = span / columns;
     // The grid stays while the pixel columns' width wobbles (a missing second entering
     // or leaving the window changes the span a little); a new grid is a little wider
     // than needed so that a slowly growing span keeps it for a while.
-    const double ideal = (to - from) / columns;
     if (!(width_ >= ideal && width_ <= ideal * kMostGridWidth) || points.generation() != generation_) {
         columns_.clear();
         width_ = ideal * kNewGridWidth;
@@ -92,7 +95,7 @@ void LiveEnvelope::walkGrid(const LivePointStore& points, bool reuse) {
             column = std::move(*cached);
             ++reused_;
         } else {
-            // Two columns ahead: the memory is there by the time those columns come.
+            // A few columns ahead: the memory is there by the time those columns come.
             points.prefetch(begin + 3 * perColumn);
             const double upper = static_cast<double>(index + 1) * width;
             const std::size_t end = index == lastIndex ? last : std::min(points.lowerBound(upper, begin), last);
