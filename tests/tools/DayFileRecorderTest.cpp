@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 using sim::DayFileRecorder;
 using sim::DayFileRequest;
 
-struct NoLog final : recording::LogSink {
+struct CollectedLog final : recording::LogSink {
     void addlogfile(const std::string& message) override { lines.push_back(message); }
     std::vector<std::string> lines;
 };
@@ -55,7 +55,7 @@ struct FileRead {
 
 FileRead readFile(const std::string& name) {
     FileRead r;
-    NoLog log;
+    CollectedLog log;
     r.header = recording::DataFileHeaderReader(log).ReadDataFileHeader(name);
     const auto result = recording::DataRecordReader(log).read(name, r.header, r.records);
     EXPECT_EQ(result.status, recording::RecordReadResult::Status::Completed) << name;
@@ -215,6 +215,23 @@ TEST_F(DayFileRecorderTest, BadRequestsAreRefusedAndWriteNothing) {
         ADD_FAILURE() << "a missing directory was taken";
     } catch (const std::runtime_error& e) {
         EXPECT_EQ(std::string(e.what()), "no such directory: " + dir + "/missing");
+    }
+    EXPECT_TRUE(filesInDir().empty());
+}
+
+// A unit that never answers gives no file, and that is an error, not an empty success.
+TEST_F(DayFileRecorderTest, SilentUnitIsAnError) {
+    DayFileRequest request;
+    request.directory = dir;
+    request.from = {2026, 3, 14, 0, 0, 0};
+    request.seconds = 10;
+    sim::SimOptions silent;
+    silent.silent = true;
+    try {
+        DayFileRecorder::record(request, silent);
+        ADD_FAILURE() << "a silent unit was taken";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "no data file was begun: the unit sent no data (--silent?)");
     }
     EXPECT_TRUE(filesInDir().empty());
 }

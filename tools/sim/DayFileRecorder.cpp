@@ -175,6 +175,9 @@ DayFileResult DayFileRecorder::record(const DayFileRequest& request, const SimOp
         for (const std::string& l : log.lines) lines += "\n  " + l;
         throw std::runtime_error("the data files could not be written:" + lines);
     }
+    if (result.files.empty()) {
+        throw std::runtime_error("no data file was begun: the unit sent no data (--silent?)");
+    }
     result.log = std::move(log.lines);
     return result;
 }

@@ -40,8 +40,8 @@ public:
     static constexpr std::int64_t kWarmUpSeconds = 2;
 
     // Throws std::invalid_argument for a rate index outside 0..8 or no seconds,
-    // std::runtime_error when the directory does not exist or a file could not be
-    // written (the log lines say which).
+    // std::runtime_error when the directory does not exist, a file could not be
+    // written (the log lines say which) or the unit sent nothing to record.
     static DayFileResult record(const DayFileRequest& request, const SimOptions& unit);
 };
 
