@@ -597,6 +597,20 @@ void TForm1::OpenFolderClick() {
 
 bool TForm1::openDataFile(const QString& name) { return openDataFiles({name}); }
 
+QString TForm1::notOpenedWhileRecordingText(const QStringList& names) {
+    return QStringLiteral("Not opened while recording: %1 (File / Open... after Stop)").arg(names.join(QStringLiteral(", ")));
+}
+
+bool TForm1::openGivenFiles(const QStringList& names) {
+    if (names.isEmpty()) return false;
+    // The File menu is off exactly while a run is on.
+    if (!core_->controls().isEnabled(acquisition::Control::FileMenu)) {
+        core_->eventLog().addlogfile(notOpenedWhileRecordingText(names).toStdString());
+        return false;
+    }
+    return openDataFiles(names);
+}
+
 bool TForm1::openDataFiles(const QStringList& names) {
     stopLoading();
     // Folders stand for their data files.

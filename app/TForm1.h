@@ -113,6 +113,12 @@ public:
     // Loads several data files (or folders of them) into the viewer as one timeline,
     // in time order; false when none can be read.
     bool openDataFiles(const QStringList& names);
+    // Data files and folders named on the command line, after FormCreate: opened as
+    // File / Open... opens them. While a recording runs (started by the settings at
+    // start-up) they are not opened, since the viewer never covers a running
+    // recording; the event log says so. False then, or when none can be read.
+    bool openGivenFiles(const QStringList& names);
+    static QString notOpenedWhileRecordingText(const QStringList& names);
     // Closes the window without the question of a hand close (SIGINT, SIGTERM).
     void closeWithoutAsking();
     // Checks the data flow now (the watch timer does it every kWatchIntervalMs).

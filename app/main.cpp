@@ -1,9 +1,10 @@
 // zuva-logger: the data logger for the ZUVA-7k magnetometer.
 //
-//   zuva-logger [--headless [--every-hour] [--remarks TEXT]] [--config PATH]
+//   zuva-logger [--headless [--every-hour] [--remarks TEXT]] [--config PATH] [FILE|FOLDER...]
 //
 // Without --headless the program opens its main window; closing it (or SIGINT and
-// SIGTERM, which close it as File / Exit does) runs the shut-down sequence.
+// SIGTERM, which close it as File / Exit does) runs the shut-down sequence. Data
+// files (or folders of them) named on the command line open in the window's viewer.
 //
 // Headless, the program records without windows: it runs the start-up sequence
 // (automatic Start or GPS request as the settings say), prints one line per
@@ -15,20 +16,22 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QStringList>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <iostream>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/CommandLine.h"
 #include "app/HeadlessPanels.h"
 #include "app/HeadlessStation.h"
 #include "app/HeadlessStatus.h"
@@ -40,19 +43,6 @@
 #include "app/TForm1.h"
 
 namespace {
-
-void usage(std::FILE* to) {
-    std::fputs(
-        "usage: zuva-logger [--headless [--every-hour] [--remarks TEXT]] [--config PATH]\n"
-        "  --headless     record without windows; SIGINT or SIGTERM ends the program\n"
-        "  --every-hour   headless: begin a new data file every hour (default: every midnight)\n"
-        "  --remarks TEXT headless: the remark written into every new data file header\n"
-        "  --config PATH  the settings file (default: zuva.ini beside the program)\n"
-        "  --screenshot FILE [--seconds N]\n"
-        "                 with the window: save a picture of it to FILE (PNG) after N\n"
-        "                 seconds (default 5), then close it as File / Exit does\n",
-        to);
-}
 
 // What the headless recorder is given on the command line beyond the settings file.
 struct HeadlessOptions {
@@ -111,10 +101,11 @@ bool displayAvailable() {
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 }
 
-// The main window. screenshot: when set, the window is grabbed to that PNG file after
-// `seconds` and then closed through the normal shut-down (used for documentation).
-int runWindow(int argc, char** argv, const std::optional<std::string>& config, const std::string& screenshot,
-              int seconds) {
+// The main window. files: data files and folders shown in the viewer at start.
+// screenshot: when set, the window is grabbed to that PNG file after `seconds` and
+// then closed through the normal shut-down (used for documentation).
+int runWindow(int argc, char** argv, const std::optional<std::string>& config, const std::vector<std::string>& files,
+              const std::string& screenshot, int seconds) {
     QApplication application(argc, argv);
     zuva::app::TForm1 form(zuva::settings::SettingsFile::choosePath(config));
     // SIGINT and SIGTERM close the window as File / Exit does. A message box or the
@@ -131,6 +122,11 @@ int runWindow(int argc, char** argv, const std::optional<std::string>& config, c
     });
     form.show();
     form.FormCreate();
+    if (!files.empty()) {
+        QStringList names;
+        for (const std::string& f : files) names << QString::fromStdString(f);
+        form.openGivenFiles(names);
+    }
     if (!screenshot.empty()) {
         QTimer::singleShot(seconds * 1000, &form, [&form, screenshot] {
             if (!form.grab().save(QString::fromStdString(screenshot), "PNG"))
@@ -144,54 +140,29 @@ int runWindow(int argc, char** argv, const std::optional<std::string>& config, c
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool headless = false;
-    HeadlessOptions headlessOptions;
-    std::optional<std::string> config;
-    std::string screenshot;
-    int seconds = 5;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--headless") == 0) {
-            headless = true;
-        } else if (std::strcmp(arg, "--every-hour") == 0) {
-            headlessOptions.everyHour = true;
-        } else if (std::strcmp(arg, "--remarks") == 0 && i + 1 < argc) {
-            headlessOptions.remarks = argv[++i];
-        } else if (std::strcmp(arg, "--config") == 0 && i + 1 < argc) {
-            config = argv[++i];
-        } else if (std::strncmp(arg, "--config=", 9) == 0) {
-            config = std::string(arg + 9);
-        } else if (std::strcmp(arg, "--screenshot") == 0 && i + 1 < argc) {
-            screenshot = argv[++i];
-        } else if (std::strcmp(arg, "--seconds") == 0 && i + 1 < argc) {
-            seconds = std::atoi(argv[++i]);
-            if (seconds < 0 || seconds > 3600) seconds = 5;
-        } else if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
-            usage(stdout);
-            return 0;
-        } else {
-            std::fprintf(stderr, "zuva-logger: unknown argument '%s'\n", arg);
-            usage(stderr);
-            return 2;
-        }
-    }
-    if (!headless && (headlessOptions.everyHour || headlessOptions.remarks)) {
-        std::fputs("zuva-logger: --every-hour and --remarks go with --headless; the window has them in its "
-                   "Options and Remarks dialogs\n",
-                   stderr);
+    zuva::app::CommandLine args;
+    try {
+        args = zuva::app::CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const zuva::app::CommandLineError& e) {
+        std::fprintf(stderr, "zuva-logger: %s\n", e.what());
+        std::fputs(zuva::app::CommandLine::usage(), stderr);
         return 2;
     }
+    if (args.help) {
+        std::fputs(zuva::app::CommandLine::usage(), stdout);
+        return 0;
+    }
     try {
-        if (!headless) {
+        if (!args.headless) {
             if (!displayAvailable()) {
                 std::fputs("zuva-logger: no display to open the main window on (DISPLAY is not set); "
                            "use --headless to record without windows\n",
                            stderr);
                 return 3;
             }
-            return runWindow(argc, argv, config, screenshot, seconds);
+            return runWindow(argc, argv, args.config, args.files, args.screenshot, args.seconds);
         }
-        return runHeadless(argc, argv, config, headlessOptions);
+        return runHeadless(argc, argv, args.config, {args.everyHour, args.remarks});
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zuva-logger: %s\n", e.what());
         return 1;

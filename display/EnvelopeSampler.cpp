@@ -167,13 +167,16 @@ Trace EnvelopeSampler::trace(const MinMaxPyramid& values) const {
         for (int c = 0; c < columns_; ++c) {
             if (!filled[static_cast<std::size_t>(c)]) continue;
             const auto& column = columns[static_cast<std::size_t>(c)];
-            const double middle = 0.5 * (columnStart(c) + columnStart(c + 1));
+            // A quarter into the column, not its middle: the middle lands on a pixel's
+            // edge, where rounding puts some columns onto their neighbour's pixel and
+            // leaves blank pixel columns that look like gaps in the data.
+            const double key = columnStart(c) + 0.25 * (columnStart(c + 1) - columnStart(c));
             const double lo = static_cast<double>(column.min);
             const double hi = static_cast<double>(column.max);
-            out.keys.push_back(middle);
+            out.keys.push_back(key);
             out.values.push_back(lo);
             if (hi != lo) {
-                out.keys.push_back(middle);
+                out.keys.push_back(key);
                 out.values.push_back(hi);
             }
             low = std::min(low, lo);

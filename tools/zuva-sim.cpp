@@ -2,11 +2,13 @@
 #include <signal.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "tools/sim/DayFileRecorder.h"
 #include "tools/sim/SimOptions.h"
 #include "tools/sim/SimRunner.h"
 
@@ -26,6 +28,23 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::fputs(zuva::sim::simUsage(), stdout);
         return 0;
+    }
+    if (!options.writeFiles.empty()) {
+        try {
+            zuva::sim::DayFileRequest request;
+            request.directory = options.writeFiles;
+            request.from = *options.from;
+            request.seconds = static_cast<std::int64_t>(options.days) * 86400;
+            request.rateIndex = options.rateIndex;
+            request.sensitivity = options.sensitivity;
+            for (const std::string& file : zuva::sim::DayFileRecorder::record(request, options).files) {
+                std::printf("%s\n", file.c_str());
+            }
+            return 0;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "zuva-sim: %s\n", e.what());
+            return 1;
+        }
     }
     // The signals end the run only where the main loop waits (ppoll unblocks them),
     // so the port link is always removed on the way out.

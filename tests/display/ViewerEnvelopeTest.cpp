@@ -210,7 +210,7 @@ private slots:
             e[1] = std::max(e[1], static_cast<float>(s.x[i]));
         }
         const Trace trace = sampler.trace(d.component(0));
-        // Rebuild min/max per column from the trace points (keys at column middles).
+        // Rebuild min/max per column from the trace points (keys inside their columns).
         std::vector<std::array<double, 2>> got(static_cast<std::size_t>(columns),
                                                {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()});
         for (std::size_t i = 0; i < trace.keys.size(); ++i) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -166,6 +168,31 @@ TEST(FieldModelTest, AxesDifferScaleWithGainAndStayWithin24Bits) {
     EXPECT_EQ(FieldModel::count(1000, 0, 1, false), bx * 10);
     EXPECT_EQ(FieldModel::count(1000, 2, 3, false), 8388607) << "gain 1000 saturates";
     EXPECT_GT(FieldModel::count(1000 / 256 * 256, 0, 0, true), FieldModel::count(1000 / 256 * 256, 0, 0, false) + 4000);
+}
+
+// Means over 4200 s, a whole number of periods of the minute-scale variation, so that
+// only the slow part is left: it changes by hundreds of counts over a day and repeats
+// the next day.
+TEST(FieldModelTest, DailyVariationRepeatsAfterADay) {
+    const auto mean = [](std::int64_t centreSecond, int axis) {
+        double sum = 0;
+        for (std::int64_t s = centreSecond - 2100; s < centreSecond + 2100; ++s) {
+            sum += FieldModel::count(s * 256, axis, 0, false);
+        }
+        return sum / 4200.0;
+    };
+    for (int axis = 0; axis < 3; ++axis) {
+        double lowest = 1e9;
+        double highest = -1e9;
+        for (int hour = 2; hour < 26; hour += 2) {
+            const double m = mean(hour * 3600, axis);
+            lowest = std::min(lowest, m);
+            highest = std::max(highest, m);
+            EXPECT_NEAR(mean(hour * 3600 + 86400, axis), m, 2.0) << "axis " << axis << " hour " << hour;
+        }
+        EXPECT_GT(highest - lowest, 200.0) << "axis " << axis;
+        EXPECT_LT(highest - lowest, 1000.0) << "axis " << axis;
+    }
 }
 
 }  // namespace

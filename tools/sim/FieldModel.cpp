@@ -10,6 +10,10 @@ namespace {
 constexpr double kBase[3] = {21000.0, -4500.0, 43000.0};
 constexpr double kAmplitude[3] = {250.0, 120.0, 400.0};
 constexpr double kPeriodSeconds[3] = {300.0, 420.0, 600.0};
+// The daily variation, with its own phase on each axis; a day from the start.
+constexpr double kDailyAmplitude[3] = {300.0, 150.0, 200.0};
+constexpr double kDailyPhase[3] = {0.0, 1.5, 3.0};
+constexpr double kDaySeconds = 86400.0;
 constexpr int kGain[4] = {1, 10, 100, 1000};
 constexpr std::int64_t kMax = 8388607;
 constexpr std::int64_t kMin = -8388608;
@@ -27,6 +31,7 @@ int noise(std::int64_t sample, int axis) {
 std::int32_t FieldModel::count(std::int64_t sample, int axis, int gainCode, bool calibration) {
     const double t = static_cast<double>(sample) / 256.0;
     double value = kBase[axis] + kAmplitude[axis] * std::sin(2.0 * std::numbers::pi * t / kPeriodSeconds[axis]) +
+                   kDailyAmplitude[axis] * std::sin(2.0 * std::numbers::pi * t / kDaySeconds + kDailyPhase[axis]) +
                    noise(sample, axis);
     if (calibration && sample % 256 < 128) value += 5000.0;
     const auto scaled = static_cast<std::int64_t>(std::llround(value)) * kGain[gainCode & 3];

@@ -62,7 +62,20 @@ const char* simUsage() {
            "                           what it sends while the line is out is lost\n"
            "  --journal FILE           one line per frame sent and control byte received:\n"
            "                           \"<seconds since start> tx|rx <bytes as upper-case hex, blank-separated>\"\n"
-           "                           and \"<seconds since start> unplug|replug\" when the line is pulled and back\n";
+           "                           and \"<seconds since start> unplug|replug\" when the line is pulled and back\n"
+           "Data files of simulated days, without a serial line:\n"
+           "  --write-files DIR        records the unit's frames through the logger's reception and data file\n"
+           "                           writer into DIR (\"Every midnight\": one file per day, YYYYMMDD000000.zuv),\n"
+           "                           much faster than real time; prints each file's name\n"
+           "  --from YYYY-MM-DD        the first day (required with --write-files)\n"
+           "  --days N                 whole days, 1..31 (default 1)\n"
+           "  --rate-index N           sampling rate 2^N Hz, 0 (1 Hz) .. 8 (256 Hz) (default 2, 4 Hz)\n"
+           "  --sensitivity X          nT per bit written into the headers (default 1)\n";
+}
+
+std::optional<acquisition::FrameDateTime> parseDay(const std::string& text) {
+    if (text.size() != 10) return std::nullopt;
+    return parseStartTime(text + " 00:00:00");
 }
 
 std::optional<acquisition::FrameDateTime> parseStartTime(const std::string& text) {
@@ -139,6 +152,21 @@ SimOptions parseSimOptions(const std::vector<std::string>& args) {
             o.unplugFor = parsePositive(a, value(), 1e7);
         } else if (a == "--journal") {
             o.journal = value();
+        } else if (a == "--write-files") {
+            o.writeFiles = value();
+            if (o.writeFiles.empty()) throw std::invalid_argument("--write-files needs a directory");
+        } else if (a == "--from") {
+            const std::string text = value();
+            o.from = parseDay(text);
+            if (!o.from) throw std::invalid_argument("--from needs a date YYYY-MM-DD (2000..2099), not \"" + text + "\"");
+        } else if (a == "--days") {
+            o.days = parseCount(a, value());
+            if (o.days < 1 || o.days > 31) throw std::invalid_argument("--days needs 1..31");
+        } else if (a == "--rate-index") {
+            o.rateIndex = parseCount(a, value());
+            if (o.rateIndex > 8) throw std::invalid_argument("--rate-index needs 0..8");
+        } else if (a == "--sensitivity") {
+            o.sensitivity = parsePositive(a, value(), 1e6);
         } else {
             throw std::invalid_argument("unknown option " + a);
         }
@@ -146,6 +174,8 @@ SimOptions parseSimOptions(const std::vector<std::string>& args) {
     if ((o.unplugAt > 0) != (o.unplugFor > 0)) {
         throw std::invalid_argument("--unplug-at and --unplug-for go together");
     }
+    if (!o.writeFiles.empty() && !o.from) throw std::invalid_argument("--write-files needs --from YYYY-MM-DD");
+    if (o.writeFiles.empty() && o.from) throw std::invalid_argument("--from goes with --write-files");
     return o;
 }
 

@@ -30,12 +30,21 @@ struct SimOptions {
     double unplugAt = 0;                                   // --unplug-at: real seconds until the line is pulled out
     double unplugFor = 0;                                  // --unplug-for: real seconds until it is back; 0: never pulled
     std::string journal;                                   // --journal FILE
+    // Data files of simulated days instead of a serial line (--write-files DIR).
+    std::string writeFiles;                                // --write-files DIR
+    std::optional<acquisition::FrameDateTime> from;       // --from YYYY-MM-DD: the first day (midnight)
+    int days = 1;                                          // --days N: whole days, 1..31
+    int rateIndex = 2;                                     // --rate-index N: 2^N Hz, 0..8
+    double sensitivity = 1.0;                              // --sensitivity X: nT per bit in the headers
     bool help = false;                                     // --help
 };
 
 // Parses the arguments (without the program name). Throws std::invalid_argument
 // with a message naming the bad option.
 SimOptions parseSimOptions(const std::vector<std::string>& args);
+
+// "YYYY-MM-DD" (2000..2099, a valid date): its midnight.
+std::optional<acquisition::FrameDateTime> parseDay(const std::string& text);
 
 // "YYYY-MM-DD HH:MM:SS" with a year 2000..2099 and a valid date and time.
 std::optional<acquisition::FrameDateTime> parseStartTime(const std::string& text);
