@@ -46,9 +46,10 @@ const QVector<QCPGraphData>& LiveEnvelope::build(const LivePointStore& points, d
     const double span = std::max(to - from, points.keyAt(n - 1) - points.keyAt(0));
     const double ideal = span / columns;
     // The grid stays while the pixel columns' width wobbles (a missing second entering
-    // or leaving the window changes the span a little); a new grid is a little wider
-    // than needed so that a slowly growing span keeps it for a while.
-    if (!(width_ >= ideal && width_ <= ideal * kMostGridWidth) || points.generation() != generation_) {
+    // or leaving the window changes the span a little); a new grid is a little finer
+    // than the pixels so that a slowly growing span keeps it for a while.
+    if (!(width_ >= ideal * kLeastGridWidth && width_ <= ideal * kMostGridWidth) ||
+        points.generation() != generation_) {
         columns_.clear();
         width_ = ideal * kNewGridWidth;
         generation_ = points.generation();

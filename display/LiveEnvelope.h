@@ -14,20 +14,23 @@ namespace zuva::display {
 // columns: while the points are few (at most two per column) every point; otherwise,
 // per column, the smallest and the largest value in it, with the series' first and
 // last point at their own keys so the line reaches both ends. An empty point inside a
-// column splits it, so a gap stays a break in the line. The result holds about
-// 2 x columns points whatever the size of the store, in ascending key order.
+// column splits it, so a gap stays a break in the line. The result holds at most
+// about 2.2 x columns points whatever the size of the store, in ascending key order.
 //
 // Columns lie on a fixed grid of keys, kept while the window's width per pixel column
-// stays within a few per cent, so from one redraw to the next they stay where they
+// stays within ten per cent, so from one redraw to the next they stay where they
 // were while the window slides;
 // a column whose points are all still in the store and that was complete is taken
 // from the previous build without reading the store again. Only the new columns at
 // the right end and the first one are worked out afresh.
 class LiveEnvelope {
 public:
-    // A grid's width against the pixel columns' when it is made, and the most it may be.
-    static constexpr double kNewGridWidth = 1.06;
-    static constexpr double kMostGridWidth = 1.15;
+    // A grid's width against the pixel columns' when it is made, the least and the
+    // most it may be: never wider than a pixel, so that every pixel column gets a stroke of its own
+    // (a wider grid would leave a thin pale stripe every so many pixels in dense data).
+    static constexpr double kNewGridWidth = 0.9;
+    static constexpr double kLeastGridWidth = 0.8;
+    static constexpr double kMostGridWidth = 1.0;
 
     const QVector<QCPGraphData>& build(const LivePointStore& points, double from, double to, int columns);
 

@@ -1,6 +1,7 @@
 // A look at the charts without the main window: three live charts fed two minutes
-// of a fake 64 Hz field, a status bar, and the viewer plot of a fake hour, each
-// grabbed to a PNG (default /tmp). Run offscreen: QT_QPA_PLATFORM=offscreen.
+// of a fake 64 Hz field, a status bar, the live charts with an hour of a noisy 256 Hz
+// field on screen, and the viewer plot of a fake hour, each grabbed to a PNG
+// (default /tmp). Run offscreen: QT_QPA_PLATFORM=offscreen.
 #include <QApplication>
 #include <QMainWindow>
 #include <QStatusBar>
@@ -47,6 +48,34 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     const QString live = dir + "/zuva-live-charts.png";
     window.grab().save(live);
+
+    // An hour at 256 Hz with a missing minute: the charts draw their min/max envelope.
+    {
+        QWidget hourWindow;
+        zuva::display::LiveCharts hour(&hourWindow);
+        for (int i = 0; i < 3; ++i) hour.chart(i)->setGeometry(16, 176 * i, 801, 170);
+        hourWindow.resize(843, 3 * 176);
+        hourWindow.show();
+        hour.setPointsOnScreen(256 * 3600);
+        std::uint32_t state = 1;
+        for (int s = 0; s < 3600; ++s) {
+            if (s >= 1800 && s < 1860) continue;
+            std::vector<ChartPoint> batch;
+            for (int i = 0; i < 256; ++i) {
+                const double t = start + s + i / 256.0;
+                state = state * 1664525u + 1013904223u;
+                const double noise = static_cast<double>(state >> 8) / 16777216.0 - 0.5;
+                batch.push_back({t / 86400.0, 21345.6 + 20.0 * std::sin(t / 600.0) + 4.0 * noise,
+                                 -1234.25 + 3.0 * std::sin(t / 45.0) + noise, 43210.0 + 0.01 * s + 8.0 * noise * noise});
+            }
+            hour.addPoints(batch);
+        }
+        QCoreApplication::processEvents();
+        for (int i = 0; i < 3; ++i) hour.chart(i)->replot();
+        const QString hourPicture = dir + "/zuva-live-charts-hour.png";
+        hourWindow.grab().save(hourPicture);
+        std::printf("%s\n", qPrintable(hourPicture));
+    }
 
     zuva::display::FileViewerPlot viewer;
     viewer.resize(843, 520);
