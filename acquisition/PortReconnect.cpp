@@ -1,5 +1,6 @@
 #include "acquisition/PortReconnect.h"
 
+#include <cstring>
 #include <exception>
 
 #include "acquisition/PortGap.h"
@@ -19,7 +20,11 @@ PortReconnect::PortReconnect(Acquisition& acquisition, ReopenablePort& port, Ret
 
 void PortReconnect::PortLost(int systemCode) {
     const std::string name = port_.PortName();
-    const std::string lost = "ComPort lost: " + name + " (system error " + std::to_string(systemCode) + ")";
+    // The system's own words beside the number (English whatever the locale, so that
+    // the line reads the same in every log and can be looked up).
+    const char* meaning = ::strerrordesc_np(systemCode);
+    const std::string lost = "ComPort lost: " + name + " (system error " + std::to_string(systemCode) +
+                             (meaning != nullptr ? std::string(": ") + meaning : std::string()) + ")";
     const bool inRun = acquisition_.DataMode() && !waiting_;
     if (inRun) {
         waiting_ = true;

@@ -23,7 +23,7 @@ using Lines = std::vector<std::string>;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr FrameDateTime kT0{2024, 6, 30, 12, 0, 0};
-constexpr const char* kLostLine = "ComPort lost: /dev/ttyUSB0 (system error 5); reconnecting";
+constexpr const char* kLostLine = "ComPort lost: /dev/ttyUSB0 (system error 5: Input/output error); reconnecting";
 
 // A run in progress on a port that can vanish, with its Stop wired as the program does.
 class PortReconnectTest : public ::testing::Test {
@@ -313,7 +313,7 @@ TEST_F(PortReconnectTest, LossOutsideARunIsOnlyLogged) {
     ASSERT_TRUE(rig.timer.active);
     rig.log.clear();
     unplug(19);
-    EXPECT_EQ(rig.log.lines, Lines{"ComPort lost: /dev/ttyUSB0 (system error 19)"});
+    EXPECT_EQ(rig.log.lines, Lines{"ComPort lost: /dev/ttyUSB0 (system error 19: No such device)"});
     EXPECT_EQ(port.releases, 1);
     EXPECT_FALSE(reconnect.Waiting());
     EXPECT_TRUE(retry.intervals.empty());

@@ -135,7 +135,7 @@ TEST(HeadlessReconnect, APortPulledOutAndPutBackIsReopenedAndTheRecordsGoOnByteF
             log.push_back(m);
         }
     }
-    const auto lost = std::find(log.begin(), log.end(), "ComPort lost: " + port + " (system error 5); reconnecting");
+    const auto lost = std::find(log.begin(), log.end(), "ComPort lost: " + port + " (system error 5: Input/output error); reconnecting");
     ASSERT_NE(lost, log.end()) << readFile(dir / "zuva.log");
     ASSERT_LT(lost + 1, log.end());
     std::smatch gap;

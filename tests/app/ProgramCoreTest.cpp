@@ -186,7 +186,7 @@ TEST_F(ProgramCoreTest, ARunWhosePortVanishesReopensItUnderTheSameNameAndGoesOn)
 
     unplug();
     ASSERT_TRUE(queue.serveUntil([&] { return logged("ComPort lost: "); }, 3s));
-    EXPECT_EQ(messages().back(), "ComPort lost: " + link + " (system error 5); reconnecting");
+    EXPECT_EQ(messages().back(), "ComPort lost: " + link + " (system error 5: Input/output error); reconnecting");
     EXPECT_FALSE(core->port().port().Connected()) << "the vanished device is let go";
     EXPECT_TRUE(core->acquisition().DataMode());
     EXPECT_EQ(retry.intervals, std::vector<int>{1000});

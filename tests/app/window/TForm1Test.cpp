@@ -215,8 +215,8 @@ private slots:
         const std::string device = ::ttyname(slave);
         ::close(master);
         fs::remove(link);
-        QTRY_VERIFY(lastLogLinesContain("ComPort lost: " + link.string() + " (system error 5); reconnecting") ||
-                    lastLogLinesContain("ComPort lost: " + link.string() + " (system error 32); reconnecting"));
+        QTRY_VERIFY(lastLogLinesContain("ComPort lost: " + link.string() + " (system error 5: Input/output error); reconnecting") ||
+                    lastLogLinesContain("ComPort lost: " + link.string() + " (system error 32: Broken pipe); reconnecting"));
         // The test's own slave handle kept the terminal's number taken until now, so
         // that no other process (tests run in parallel) gets it in the meantime.
         ::close(slave);
