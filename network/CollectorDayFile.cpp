@@ -9,7 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "network/FileBytes.h"
+#include "recording/FileBytes.h"
 #include "products/IagaFormat.h"
 
 namespace zuva::network {
@@ -34,7 +34,7 @@ CollectorDayFile::CollectorDayFile(std::string path, const products::IagaHeader&
     const auto size = static_cast<std::uint64_t>(st.st_size);
     if (size == 0) {
         const std::string text = products::IagaFormat::headerText(header);
-        if (!FileBytes::writeAt(fd_, text, 0)) {
+        if (!recording::FileBytes::writeAt(fd_, text, 0)) {
             const int error = errno;
             ::close(fd_);
             ::unlink(path_.c_str());
@@ -46,7 +46,7 @@ CollectorDayFile::CollectorDayFile(std::string path, const products::IagaHeader&
     }
     // The header ends with the column header line ("DATE       TIME ...").
     std::string text;
-    if (!FileBytes::readAt(fd_, 0, static_cast<std::size_t>(std::min<std::uint64_t>(size, 64 * 1024)), text)) {
+    if (!recording::FileBytes::readAt(fd_, 0, static_cast<std::size_t>(std::min<std::uint64_t>(size, 64 * 1024)), text)) {
         const int error = errno;
         ::close(fd_);
         errno = error;
@@ -82,13 +82,13 @@ CollectorDayFile::Result CollectorDayFile::put(const products::FieldValue& value
     if (index < records_) {
         // A record already there: it takes a value only while it is missing.
         std::string old;
-        if (!FileBytes::readAt(fd_, headerSize_ + index * kRecord, kRecord, old)) throw failure("cannot read", path_);
+        if (!recording::FileBytes::readAt(fd_, headerSize_ + index * kRecord, kRecord, old)) throw failure("cannot read", path_);
         const std::string missing = products::IagaFormat::field(std::nan(""));
         const bool empty = old.compare(30, 10, missing) == 0 && old.compare(40, 10, missing) == 0 &&
                            old.compare(50, 10, missing) == 0;
         const bool nothingNew = std::isnan(value.x) && std::isnan(value.y) && std::isnan(value.z);
         if (!empty || nothingNew) return Result::Repeat;
-        if (!FileBytes::writeAt(fd_, products::IagaFormat::dataRecord(value), headerSize_ + index * kRecord))
+        if (!recording::FileBytes::writeAt(fd_, products::IagaFormat::dataRecord(value), headerSize_ + index * kRecord))
             throw failure("cannot write", path_);
         return Result::Written;
     }
@@ -100,7 +100,7 @@ CollectorDayFile::Result CollectorDayFile::put(const products::FieldValue& value
         text += products::IagaFormat::dataRecord(gap);
     }
     text += products::IagaFormat::dataRecord(value);
-    if (!FileBytes::writeAt(fd_, text, headerSize_ + records_ * kRecord)) {
+    if (!recording::FileBytes::writeAt(fd_, text, headerSize_ + records_ * kRecord)) {
         const int error = errno;
         if (::ftruncate(fd_, static_cast<off_t>(headerSize_ + records_ * kRecord)) != 0) {
         }

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "network/FileBytes.h"
+#include "recording/FileBytes.h"
 #include "network/UtcTime.h"
 
 namespace zuva::network {
@@ -78,7 +78,7 @@ void DiskQueue::loadSegment(const std::string& path) {
     for (;;) {
         // A record head is at most 80 characters.
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(80, fileSize - offset));
-        if (want == 0 || !FileBytes::readAt(fd, offset, want, head)) break;
+        if (want == 0 || !recording::FileBytes::readAt(fd, offset, want, head)) break;
         const auto newline = head.find('\n');
         if (newline == std::string::npos) break;
         unsigned long long seq = 0, topicSize = 0, payloadSize = 0;
@@ -88,7 +88,7 @@ void DiskQueue::loadSegment(const std::string& path) {
         const std::uint64_t end = body + topicSize + payloadSize + 1;
         if (end > fileSize) break;
         std::string terminator;
-        if (!FileBytes::readAt(fd, end - 1, 1, terminator) || terminator != "\n") break;
+        if (!recording::FileBytes::readAt(fd, end - 1, 1, terminator) || terminator != "\n") break;
         if (seq > done_) {
             Entry entry;
             entry.seq = seq;
@@ -144,7 +144,7 @@ std::uint64_t DiskQueue::push(const OutgoingMessage& message) {
         std::snprintf(head, sizeof head, "%llu %lld %u %u\n", static_cast<unsigned long long>(seq),
                       static_cast<long long>(message.dataTime), entry.topicSize, entry.payloadSize);
         const std::string record = head + message.topic + message.payload + "\n";
-        if (FileBytes::writeAll(activeFd_, record)) {
+        if (recording::FileBytes::writeAll(activeFd_, record)) {
             entry.segment = active_;
             entry.offset = segment.size + std::strlen(head);
             segment.size += record.size();
@@ -204,7 +204,7 @@ std::optional<OutgoingMessage> DiskQueue::read(const Entry& entry) {
             readFd_ = ::open(segments_[static_cast<std::size_t>(entry.segment)].path.c_str(), O_RDONLY | O_CLOEXEC);
             readSegment_ = readFd_ >= 0 ? entry.segment : -1;
         }
-        if (readFd_ < 0 || !FileBytes::readAt(readFd_, entry.offset, entry.topicSize + entry.payloadSize, bytes)) {
+        if (readFd_ < 0 || !recording::FileBytes::readAt(readFd_, entry.offset, entry.topicSize + entry.payloadSize, bytes)) {
             log_("MQTT queue file " + segments_[static_cast<std::size_t>(entry.segment)].path +
                  " cannot be read: " + std::strerror(errno) + "; message " + std::to_string(entry.seq) +
                  " is skipped");
@@ -281,7 +281,7 @@ void DiskQueue::writeAcked() {
     const std::string temporary = path + ".new";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return;
-    const bool ok = FileBytes::writeAll(fd, std::to_string(done_) + "\n");
+    const bool ok = recording::FileBytes::writeAll(fd, std::to_string(done_) + "\n");
     ::close(fd);
     if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) writtenDone_ = done_;
 }

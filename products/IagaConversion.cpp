@@ -20,6 +20,7 @@
 #include "products/ZuvHeaderFacts.h"
 #include "recording/DataFileHeaderReader.h"
 #include "recording/DataRecordReader.h"
+#include "recording/FileBytes.h"
 #include "recording/IoError.h"
 #include "recording/PosixFile.h"
 #include "recording/TimeEncodeError.h"
@@ -114,17 +115,7 @@ void writeWhole(const std::string& path, const std::string& text) {
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) throw IagaConversionError(path + ": cannot be created (" + std::strerror(errno) + ")",
                                   IagaConversionError::Kind::Unreadable);
-    std::size_t done = 0;
-    int error = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = errno;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    int error = recording::FileBytes::writeAll(fd, text) ? 0 : errno;
     if (error == 0 && ::fchmod(fd, 0644) != 0) error = errno;
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;

@@ -1,5 +1,7 @@
 #include "recording/EventLog.h"
 
+#include "recording/FileBytes.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,18 +63,9 @@ int EventLog::appendToFile(const std::string& line) {
     const std::string text = line + "\r\n";
     struct stat before {};
     const bool sizeKnown = ::fstat(fd, &before) == 0;
-    std::size_t done = 0;
-    int error = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = errno;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (error != 0 && done > 0 && sizeKnown) {
+    int error = FileBytes::writeAll(fd, text) ? 0 : errno;
+    struct stat after {};
+    if (error != 0 && sizeKnown && ::fstat(fd, &after) == 0 && after.st_size > before.st_size) {
         while (::ftruncate(fd, before.st_size) != 0 && errno == EINTR) {
         }
     }

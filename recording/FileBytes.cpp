@@ -1,17 +1,28 @@
-#include "network/FileBytes.h"
+#include "recording/FileBytes.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 
-namespace zuva::network {
+namespace zuva::recording {
 
-bool FileBytes::writeAll(int fd, const std::string& data) {
+namespace {
+
+// A transfer that moved no byte: -1 has errno set; 0 (no room, or the end of the
+// file) gets EIO so that callers can always report errno.
+bool movedNothing(ssize_t n) {
+    if (n == 0) errno = EIO;
+    return false;
+}
+
+}  // namespace
+
+bool FileBytes::writeAll(int fd, std::string_view data) {
     std::size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n <= 0) return movedNothing(n);
         done += static_cast<std::size_t>(n);
     }
     return true;
@@ -22,7 +33,7 @@ bool FileBytes::writeAt(int fd, const std::string& data, std::uint64_t offset) {
     while (done < data.size()) {
         const ssize_t n = ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n <= 0) return movedNothing(n);
         done += static_cast<std::size_t>(n);
     }
     return true;
@@ -34,10 +45,10 @@ bool FileBytes::readAt(int fd, std::uint64_t offset, std::size_t size, std::stri
     while (done < size) {
         const ssize_t n = ::pread(fd, out.data() + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n <= 0) return movedNothing(n);
         done += static_cast<std::size_t>(n);
     }
     return true;
 }
 
-}  // namespace zuva::network
+}  // namespace zuva::recording
