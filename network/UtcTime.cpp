@@ -7,20 +7,12 @@
 namespace zuva::network {
 
 UtcTime UtcTime::fromEpoch(std::int64_t seconds) {
-    const recording::UtcDateTime d = recording::UtcCalendar::fromEpoch(seconds);
     UtcTime t;
-    t.year = d.year;
-    t.month = d.month;
-    t.day = d.day;
-    t.hour = d.hour;
-    t.minute = d.minute;
-    t.second = d.second;
+    static_cast<recording::UtcDateTime&>(t) = recording::UtcCalendar::fromEpoch(seconds);
     return t;
 }
 
-std::int64_t UtcTime::toEpoch() const {
-    return recording::UtcCalendar::toEpoch({year, month, day, hour, minute, second});
-}
+std::int64_t UtcTime::toEpoch() const { return recording::UtcCalendar::toEpoch(*this); }
 
 int UtcTime::dayOfYear() const {
     return recording::UtcCalendar::dayOfYear(year, month, day);

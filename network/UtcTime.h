@@ -4,11 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "recording/UtcCalendar.h"
+
 namespace zuva::network {
 
-// Calendar arithmetic on UTC seconds since 1970-01-01 (no leap seconds, no time zone).
-struct UtcTime {
-    int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+// Calendar arithmetic on UTC seconds since 1970-01-01 (no leap seconds, no time zone),
+// and the ISO 8601 form of the times in the MQTT messages.
+struct UtcTime : recording::UtcDateTime {
 
     static UtcTime fromEpoch(std::int64_t seconds);
     std::int64_t toEpoch() const;
