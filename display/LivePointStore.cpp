@@ -25,6 +25,21 @@ void merge(LivePointStore::Range& into, const LivePointStore::Range& r) {
     if (r.max > into.max) into.max = r.max;
 }
 
+// The first index in lo..hi-1 whose key is not `before` (hi when none); the keys are
+// in order, so `before` holds for a leading run of them.
+template <class Before>
+std::size_t firstNotBefore(const LivePointStore& points, std::size_t lo, std::size_t hi, Before before) {
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (before(points.keyAt(mid))) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    return lo;
+}
+
 }  // namespace
 
 void LivePointStore::reserveRing(std::size_t capacity) {
@@ -67,17 +82,7 @@ void LivePointStore::append(double key, double value) {
     const std::size_t n = size();
     if (n > 0 && key < keyAt(n - 1)) {
         // After the points whose keys are not above it, as a sorted container keeps them.
-        std::size_t lo = 0;
-        std::size_t hi = n;
-        while (lo < hi) {
-            const std::size_t mid = lo + (hi - lo) / 2;
-            if (keyAt(mid) <= key) {
-                lo = mid + 1;
-            } else {
-                hi = mid;
-            }
-        }
-        rebuildWith(lo, key, value);
+        rebuildWith(firstNotBefore(*this, 0, n, [key](double k) { return k <= key; }), key, value);
         return;
     }
     if (n == capacity()) {
@@ -106,17 +111,7 @@ void LivePointStore::removeFirst() {
 }
 
 std::size_t LivePointStore::lowerBound(double key) const {
-    std::size_t lo = 0;
-    std::size_t hi = size();
-    while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo) / 2;
-        if (keyAt(mid) < key) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    return lo;
+    return firstNotBefore(*this, 0, size(), [key](double k) { return k < key; });
 }
 
 LivePointStore::Range LivePointStore::minMax(std::size_t begin, std::size_t end) const {
@@ -170,16 +165,7 @@ std::size_t LivePointStore::lowerBound(double key, std::size_t from) const {
         hi += step;
         step *= 2;
     }
-    hi = std::min(hi, n);
-    while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo) / 2;
-        if (keyAt(mid) < key) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    return lo;
+    return firstNotBefore(*this, lo, std::min(hi, n), [key](double k) { return k < key; });
 }
 
 void LivePointStore::prefetch(std::size_t index) const {
