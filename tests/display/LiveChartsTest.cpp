@@ -34,6 +34,14 @@ void redraw(LiveCharts& charts) {
     for (int i = 0; i < LiveCharts::kCharts; ++i) charts.chart(i)->replot();
 }
 
+// The charts placed and sized as the main window places them, on screen.
+bool shownAsInTheWindow(QWidget& window, LiveCharts& charts) {
+    for (int i = 0; i < LiveCharts::kCharts; ++i) charts.chart(i)->setGeometry(16, 64 + 176 * i, 801, 170);
+    window.resize(843, 722);
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 double firstValue(const LiveChart* chart) { return chart->points().valueAt(0); }
 double lastValue(const LiveChart* chart) { return chart->points().valueAt(chart->points().size() - 1); }
 
@@ -135,10 +143,7 @@ private slots:
     void shownChartsRedrawOncePerBatch() {
         QWidget window;
         LiveCharts charts(&window);
-        for (int i = 0; i < LiveCharts::kCharts; ++i) charts.chart(i)->setGeometry(16, 64 + 176 * i, 801, 170);
-        window.resize(843, 722);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownAsInTheWindow(window, charts));
         int replots = 0;
         connect(charts.chart(0), &QCustomPlot::afterReplot, this, [&replots] { ++replots; });
         const auto batch = secondOf(50000, 256);
@@ -222,10 +227,7 @@ private slots:
     void aFullWindowIsDrawnAsAnEnvelope() {
         QWidget window;
         LiveCharts charts(&window);
-        for (int i = 0; i < LiveCharts::kCharts; ++i) charts.chart(i)->setGeometry(16, 64 + 176 * i, 801, 170);
-        window.resize(843, 722);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownAsInTheWindow(window, charts));
         charts.setPointsOnScreen(230'400);
         for (int s = 0; s < 3600; ++s) {
             if (s == 1800) continue;  // one second missing
