@@ -13,6 +13,7 @@
 
 #include "MosquittoBroker.h"
 #include "NetworkTempDir.h"
+#include "TlsBrokerSuite.h"
 #include "network/Collector.h"
 #include "network/StationPublisher.h"
 #include "products/IagaChecker.h"
@@ -28,28 +29,11 @@ using testing::NetworkTempDir;
 
 constexpr std::int64_t kDay = 1773446400;  // 2026-03-14T00:00:00
 
-class CollectorBroker : public ::testing::Test {
+class CollectorBroker : public testing::TlsBrokerSuite {
 protected:
-    static void SetUpTestSuite() { broker_ = new MosquittoBroker(true); }
-    static void TearDownTestSuite() {
-        delete broker_;
-        broker_ = nullptr;
-    }
-    void SetUp() override { broker_->start(); }
-
-    MqttSettings mqtt(const std::string& user, const std::string& password) const {
-        MqttSettings m;
-        m.host = "127.0.0.1";
-        m.port = broker_->port();
-        m.username = user;
-        m.clientId = user;
-        m.password = password;
-        m.caFile = broker_->certificates().ca;
-        return m;
-    }
     StationPublisher::Config station(const std::string& code) const {
         StationPublisher::Config c;
-        c.mqtt = mqtt(MosquittoBroker::kUser, MosquittoBroker::kPassword);
+        c.mqtt = login(MosquittoBroker::kUser, MosquittoBroker::kPassword);
         c.mqtt.clientId = "station-" + code;
         c.mqtt.secondsPerMessage = 4;
         c.code = code;
@@ -60,7 +44,7 @@ protected:
     }
     CollectorSettings collectorSettings() const {
         CollectorSettings s;
-        s.mqtt = mqtt(MosquittoBroker::kCollector, MosquittoBroker::kCollectorPassword);
+        s.mqtt = login(MosquittoBroker::kCollector, MosquittoBroker::kCollectorPassword);
         s.mqtt.clientId = "collector-" + std::to_string(::getpid()) + "-" + dir.path().filename().string();
         return s;
     }
@@ -94,11 +78,8 @@ protected:
         return false;
     }
 
-    static MosquittoBroker* broker_;
     NetworkTempDir dir;
 };
-
-MosquittoBroker* CollectorBroker::broker_ = nullptr;
 
 TEST_F(CollectorBroker, TwoStationsAndACollectorRestartGiveCompleteDayFiles) {
     const std::string out = dir.file("archive");

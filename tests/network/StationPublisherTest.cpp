@@ -14,6 +14,7 @@
 #include "MosquittoBroker.h"
 #include "NetworkTempDir.h"
 #include "TestSubscriber.h"
+#include "TlsBrokerSuite.h"
 #include "network/ImpfPayload.h"
 #include "network/JsonValue.h"
 #include "network/StationPublisher.h"
@@ -30,24 +31,11 @@ using Messages = std::vector<std::pair<std::string, std::string>>;
 
 constexpr std::int64_t kT0 = 1773483630;  // 2026-03-14T10:20:30
 
-// A TLS broker with passwords for all tests of this file (its certificates take a while).
-class TlsBroker : public ::testing::Test {
+class TlsBroker : public testing::TlsBrokerSuite {
 protected:
-    static void SetUpTestSuite() { broker_ = new MosquittoBroker(true); }
-    static void TearDownTestSuite() {
-        delete broker_;
-        broker_ = nullptr;
-    }
-    void SetUp() override { broker_->start(); }
-
     StationPublisher::Config config(const std::string& password = MosquittoBroker::kPassword) const {
         StationPublisher::Config c;
-        c.mqtt.host = "127.0.0.1";
-        c.mqtt.port = broker_->port();
-        c.mqtt.username = MosquittoBroker::kUser;
-        c.mqtt.clientId = MosquittoBroker::kUser;
-        c.mqtt.password = password;
-        c.mqtt.caFile = broker_->certificates().ca;
+        c.mqtt = login(MosquittoBroker::kUser, password);
         c.mqtt.secondsPerMessage = 5;
         c.code = "ABC";
         c.metadata.name = "Alpha";
@@ -114,11 +102,8 @@ protected:
         return p.failedAttempts();
     }
 
-    static MosquittoBroker* broker_;
     NetworkTempDir dir;
 };
-
-MosquittoBroker* TlsBroker::broker_ = nullptr;
 
 TEST_F(TlsBroker, PublishesValuesStatusAndLogOverTls) {
     TestSubscriber subscriber(*broker_, {"impf/#", "zuva/#"});
