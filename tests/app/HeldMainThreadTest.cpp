@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,52 +44,71 @@ acq::DataFrame frameAt(int second, int index) {
                                 sampleAt(second, index, 1), sampleAt(second, index, 2));
 }
 
-TEST(HeldMainThread, ThreeSecondsOfHoldLoseNoByteAndSwitchTheChartsOff) {
+// The acquisition core on a real pseudo-terminal, with fakes around it.
+class HeldMainThread : public ::testing::Test {
+protected:
+    HeldMainThread() {
+        clock.set({2026, 12, 11, 13, 30, 0, 0});
+        core.decoder().setAveraging(1);
+        link.port().OnRxChar = [this](serial::TComPort&, int count) { core.ComPort1RxChar(count); };
+        link.port().SetPort(pty.path());
+    }
+
+    // Opens the port (with an input queue of `inputSize` bytes, or the default) and
+    // starts a run; the log starts empty from here.
+    void startRun(int inputSize = 0) {
+        if (inputSize > 0) link.port().Buffer().SetInputSize(inputSize);
+        link.port().OpenPort();
+        core.PrepareRun();
+        core.StartTransmission();
+        log.clear();
+    }
+
+    // The instrument sends kSeconds seconds at the line's own pace (16 frames every
+    // 62.5 ms). The main thread serves the line until the first second is recorded,
+    // is held for three seconds, then serves until `done` holds (30 s at most) and
+    // the instrument has finished; whether `done` came.
+    bool holdWhileStreaming(const std::function<bool()>& done) {
+        std::thread instrument([this] {
+            const auto begin = std::chrono::steady_clock::now();
+            for (int slice = 0; slice < kSeconds * 16; ++slice) {
+                std::vector<std::uint8_t> bytes;
+                for (int n = 0; n < 16; ++n) {
+                    const auto f = frameAt(slice / 16, (slice % 16) * 16 + n);
+                    bytes.insert(bytes.end(), f.begin(), f.end());
+                }
+                std::this_thread::sleep_until(begin + slice * 62500us);
+                pty.writeAll(bytes.data(), bytes.size());
+            }
+        });
+        queue.serveUntil([this] { return !file.records.empty(); }, 20s);
+        std::this_thread::sleep_for(3s);
+        const bool came = queue.serveUntil(done, 30s);
+        instrument.join();
+        queue.serveUntil([] { return false; }, 100ms);
+        link.port().ClosePort();
+        return came;
+    }
+
     serial::testing::PtyPair pty;
     serial::MainThreadQueue queue;
     fakes::RecordingLog log;
-    SerialPortLink link(queue, log);
+    SerialPortLink link{queue, log};
     fakes::FakeTimer timer;
     fakes::FakePortPresence presence;
     acq::ControlStates controls;
     fakes::FakeClock clock;
-    clock.set({2026, 12, 11, 13, 30, 0, 0});
     fakes::FakeDataFileSink file;
     fakes::FakeChartFeed chart;
     fakes::FakeStatusPanels panels;
     fakes::FakeVisualizationSwitch visualization;
-    acq::Acquisition core({link, timer, presence, controls, log, clock, file, chart, panels, visualization});
-    core.decoder().setAveraging(1);
+    acq::Acquisition core{{link, timer, presence, controls, log, clock, file, chart, panels, visualization}};
+};
 
-    link.port().OnRxChar = [&](serial::TComPort&, int count) { core.ComPort1RxChar(count); };
-    link.port().SetPort(pty.path());
-    link.port().OpenPort();
-    core.PrepareRun();
-    core.StartTransmission();
-    log.clear();
-
-    // The instrument: 16 frames every 62.5 ms, the line's own pace.
-    std::thread instrument([&] {
-        const auto begin = std::chrono::steady_clock::now();
-        for (int slice = 0; slice < kSeconds * 16; ++slice) {
-            std::vector<std::uint8_t> bytes;
-            for (int n = 0; n < 16; ++n) {
-                const auto f = frameAt(slice / 16, (slice % 16) * 16 + n);
-                bytes.insert(bytes.end(), f.begin(), f.end());
-            }
-            std::this_thread::sleep_until(begin + slice * 62500us);
-            pty.writeAll(bytes.data(), bytes.size());
-        }
-    });
-
-    // The main thread serves the line until the first second is recorded, then it
-    // is held for three seconds.
-    queue.serveUntil([&] { return !file.records.empty(); }, 20s);
-    std::this_thread::sleep_for(3s);
-    const bool complete = queue.serveUntil([&] { return file.records.size() >= kSeconds - 2; }, 30s);
-    instrument.join();
-    queue.serveUntil([] { return false; }, 100ms);
-    link.port().ClosePort();
+TEST_F(HeldMainThread, ThreeSecondsOfHoldLoseNoByteAndSwitchTheChartsOff) {
+    startRun();
+    const bool complete =
+        holdWhileStreaming([this] { return file.records.size() >= static_cast<std::size_t>(kSeconds - 2); });
 
     ASSERT_TRUE(complete) << file.records.size() << " seconds recorded";
     // Every second from the third on is whole: no byte was lost.
@@ -121,51 +141,11 @@ TEST(HeldMainThread, ThreeSecondsOfHoldLoseNoByteAndSwitchTheChartsOff) {
     }
 }
 
-TEST(HeldMainThread, AnOverflowOfTheInputQueueIsLoggedOnceAndReceptionFindsItsWayBack) {
-    serial::testing::PtyPair pty;
-    serial::MainThreadQueue queue;
-    fakes::RecordingLog log;
-    SerialPortLink link(queue, log);
-    fakes::FakeTimer timer;
-    fakes::FakePortPresence presence;
-    acq::ControlStates controls;
-    fakes::FakeClock clock;
-    clock.set({2026, 12, 11, 13, 30, 0, 0});
-    fakes::FakeDataFileSink file;
-    fakes::FakeChartFeed chart;
-    fakes::FakeStatusPanels panels;
-    fakes::FakeVisualizationSwitch visualization;
-    acq::Acquisition core({link, timer, presence, controls, log, clock, file, chart, panels, visualization});
-    core.decoder().setAveraging(1);
-
-    link.port().OnRxChar = [&](serial::TComPort&, int count) { core.ComPort1RxChar(count); };
-    link.port().SetPort(pty.path());
+TEST_F(HeldMainThread, AnOverflowOfTheInputQueueIsLoggedOnceAndReceptionFindsItsWayBack) {
     // A queue of under two seconds of data cannot hold three seconds of hold.
-    link.port().Buffer().SetInputSize(8192);
-    link.port().OpenPort();
-    core.PrepareRun();
-    core.StartTransmission();
-    log.clear();
-
-    std::thread instrument([&] {
-        const auto begin = std::chrono::steady_clock::now();
-        for (int slice = 0; slice < kSeconds * 16; ++slice) {
-            std::vector<std::uint8_t> bytes;
-            for (int n = 0; n < 16; ++n) {
-                const auto f = frameAt(slice / 16, (slice % 16) * 16 + n);
-                bytes.insert(bytes.end(), f.begin(), f.end());
-            }
-            std::this_thread::sleep_until(begin + slice * 62500us);
-            pty.writeAll(bytes.data(), bytes.size());
-        }
-    });
-    queue.serveUntil([&] { return !file.records.empty(); }, 20s);
-    std::this_thread::sleep_for(3s);
-    const bool last = queue.serveUntil(
-        [&] { return !file.records.empty() && file.records.back().second == kSeconds - 1; }, 30s);
-    instrument.join();
-    queue.serveUntil([] { return false; }, 100ms);
-    link.port().ClosePort();
+    startRun(8192);
+    const bool last = holdWhileStreaming(
+        [this] { return !file.records.empty() && file.records.back().second == kSeconds - 1; });
 
     ASSERT_TRUE(last) << "the last second was not recorded";
     const std::uint64_t dropped = link.port().DroppedBytes();
