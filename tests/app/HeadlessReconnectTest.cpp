@@ -162,19 +162,13 @@ TEST(HeadlessReconnect, APortPulledOutAndPutBackIsReopenedAndTheRecordsGoOnByteF
     }
 
     // Every record of every data file, in name order.
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(dir / "data")) files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+    const std::vector<fs::path> files = testing::filesIn(dir / "data");
     ASSERT_FALSE(files.empty());
     EXPECT_EQ(rest[0], "Stop = " + files.back().string());
     const std::size_t recordSize = recording::SecondRecordEncoder::recordSize(kRate);
-    std::vector<std::vector<std::uint8_t>> records;
-    for (const fs::path& file : files) {
-        const testing::FileRecords part = testing::recordsOf(file, recordSize);
-        ASSERT_GT(part.header, 0) << file;
-        ASSERT_EQ(part.tail, 0u) << "partial record in " << file;
-        records.insert(records.end(), part.records.begin(), part.records.end());
-    }
+    testing::RecordsOfFiles all = testing::recordsOfFiles(files, recordSize);
+    ASSERT_EQ(all.fault, "");
+    const std::vector<std::vector<std::uint8_t>> records = std::move(all.records);
 
     // Before the gap: one record for each whole second from the first on.
     const auto& seconds = journal.seconds;

@@ -88,18 +88,12 @@ TEST_P(HeadlessRecorder, RecordsEverySecondUntilSigtermAndShutsDownCleanly) {
     const double stoppedAt = journal.received.back().first;
 
     // Every data file, in name order, and their records.
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(dir / "data")) files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+    const std::vector<fs::path> files = testing::filesIn(dir / "data");
     ASSERT_FALSE(files.empty());
     const std::size_t recordSize = recording::SecondRecordEncoder::recordSize(static_cast<std::size_t>(c.rate));
-    std::vector<std::vector<std::uint8_t>> records;
-    for (const fs::path& file : files) {
-        const testing::FileRecords part = testing::recordsOf(file, recordSize);
-        ASSERT_GT(part.header, 0) << file;
-        ASSERT_EQ(part.tail, 0u) << "partial record in " << file;
-        records.insert(records.end(), part.records.begin(), part.records.end());
-    }
+    testing::RecordsOfFiles all = testing::recordsOfFiles(files, recordSize);
+    ASSERT_EQ(all.fault, "");
+    const std::vector<std::vector<std::uint8_t>> records = std::move(all.records);
     ASSERT_GE(records.size(), 7u);
 
     // The first record's second in the stream; from there every second, byte for byte.
@@ -210,13 +204,9 @@ TEST(HeadlessRecorderOutage, DirectoryGoneAndBackLosesNoSecond) {
     ASSERT_EQ(after.size(), 1u);
     EXPECT_EQ(before[0].filename(), after[0].filename());
     const std::size_t recordSize = recording::SecondRecordEncoder::recordSize(64);
-    std::vector<std::vector<std::uint8_t>> records;
-    for (const fs::path& file : {before[0], after[0]}) {
-        const testing::FileRecords part = testing::recordsOf(file, recordSize);
-        ASSERT_GT(part.header, 0) << file;
-        ASSERT_EQ(part.tail, 0u) << file;
-        records.insert(records.end(), part.records.begin(), part.records.end());
-    }
+    testing::RecordsOfFiles all = testing::recordsOfFiles({before[0], after[0]}, recordSize);
+    ASSERT_EQ(all.fault, "");
+    const std::vector<std::vector<std::uint8_t>> records = std::move(all.records);
     const Journal journal = readJournal(journalPath);
     ASSERT_GE(records.size(), 6u);
     const auto& first = records.front();

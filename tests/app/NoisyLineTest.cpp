@@ -92,18 +92,12 @@ TEST_P(NoisyLine, EveryGoodFrameIsRecordedAndEveryGapFilledFromItsOwnSecond) {
     const testing::Journal journal = testing::readJournal(journalPath);
     ASSERT_GT(journal.badFrames, 0u) << "the line was not noisy";
 
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(dir / "data")) files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+    const std::vector<fs::path> files = testing::filesIn(dir / "data");
     ASSERT_FALSE(files.empty());
     const std::size_t recordSize = recording::SecondRecordEncoder::recordSize(static_cast<std::size_t>(c.rate));
-    std::vector<std::vector<std::uint8_t>> records;
-    for (const fs::path& file : files) {
-        const testing::FileRecords part = testing::recordsOf(file, recordSize);
-        ASSERT_GT(part.header, 0) << file;
-        ASSERT_EQ(part.tail, 0u) << "partial record in " << file;
-        records.insert(records.end(), part.records.begin(), part.records.end());
-    }
+    testing::RecordsOfFiles all = testing::recordsOfFiles(files, recordSize);
+    ASSERT_EQ(all.fault, "");
+    const std::vector<std::vector<std::uint8_t>> records = std::move(all.records);
     ASSERT_GE(records.size(), 7u);
 
     // From the first record on, every second of the journal is recorded, in order,

@@ -2,6 +2,7 @@
 // zuva-logger must have made of it, for the end-to-end tests.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <bitset>
@@ -205,6 +206,37 @@ inline FileRecords recordsOf(const std::filesystem::path& file, std::size_t reco
     }
     result.tail = bytes.size() > at ? bytes.size() - at : 0;
     return result;
+}
+
+// The files of a folder, in name order.
+inline std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Every record of the given data files, one after the other. `fault` names the first
+// file without a header ("no header in F") or with a partial record at its end
+// ("partial record in F"); empty when all are whole.
+struct RecordsOfFiles {
+    std::vector<std::vector<std::uint8_t>> records;
+    std::string fault;
+};
+
+inline RecordsOfFiles recordsOfFiles(const std::vector<std::filesystem::path>& files, std::size_t recordSize) {
+    RecordsOfFiles all;
+    for (const std::filesystem::path& file : files) {
+        FileRecords part = recordsOf(file, recordSize);
+        if (part.header <= 0) {
+            all.fault = "no header in " + file.string();
+        } else if (part.tail != 0) {
+            all.fault = "partial record in " + file.string();
+        }
+        if (!all.fault.empty()) break;
+        all.records.insert(all.records.end(), part.records.begin(), part.records.end());
+    }
+    return all;
 }
 
 // The message of an event-log line: what follows the first ": " after date and time.
