@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "TestDirectory.h"
 #include "SimJournal.h"
 #include "fakes/RecordingLog.h"
 #include "recording/DataFileHeaderReader.h"
@@ -70,16 +71,10 @@ struct WholeRecords final : recording::RecordBlockConsumer {
 class CrashLoop : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zuva-crash-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
         fs::create_directory(dir / "data");
     }
-    void TearDown() override {
-        std::error_code ec;
-        if (!HasFailure()) fs::remove_all(dir, ec);
-    }
-    fs::path dir;
+    testing::TestDirectory scratch{"zuva-crash"};
+    const fs::path dir = scratch.path();
 };
 
 TEST_F(CrashLoop, KilledAtAnyMomentTheLoggerLeavesWholeFiles) {

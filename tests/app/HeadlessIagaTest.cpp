@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "TestDirectory.h"
 #include "SimJournal.h"
 #include "fakes/RecordingLog.h"
 #include "products/IagaFileReader.h"
@@ -52,9 +53,8 @@ int runTool(const std::string& args, const fs::path& out) {
 }
 
 TEST(HeadlessIaga, KilledOnceTheDayFilesStillPassTheCheckAndAgreeWithTheConversion) {
-    std::string pattern = (fs::temp_directory_path() / "zuva-iaga-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
+    const testing::TestDirectory scratch("zuva-iaga");
+    const fs::path dir = scratch.path();
     const fs::path data = dir / "data";
     fs::create_directory(data);
     const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C"};
@@ -186,8 +186,6 @@ TEST(HeadlessIaga, KilledOnceTheDayFilesStillPassTheCheckAndAgreeWithTheConversi
     EXPECT_EQ(continued, 2) << readFile(dir / "zuva.log");
     for (const auto& m : log) EXPECT_EQ(m.find("Error"), std::string::npos) << m;
 
-    std::error_code ec;
-    if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "TestDirectory.h"
 #include "SimJournal.h"
 #include "recording/SecondRecordEncoder.h"
 
@@ -74,9 +75,8 @@ std::optional<Correction> correctionIn(const std::vector<std::string>& log) {
 }
 
 TEST(HeadlessReconnect, APortPulledOutAndPutBackIsReopenedAndTheRecordsGoOnByteForByte) {
-    std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
+    const testing::TestDirectory scratch("zuva-e2e");
+    const fs::path dir = scratch.path();
     fs::create_directory(dir / "data");
     const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + dir.string()};
     const fs::path journalPath = dir / "journal.txt";
@@ -255,8 +255,6 @@ TEST(HeadlessReconnect, APortPulledOutAndPutBackIsReopenedAndTheRecordsGoOnByteF
     EXPECT_LE(lastRecorded, lastComplete);
     EXPECT_GE(records.size() - firstAfterGap, 4u) << "too few seconds recorded after the gap";
 
-    std::error_code ec;
-    if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "TestDirectory.h"
 #include "SimJournal.h"
 #include "recording/SecondRecordEncoder.h"
 
@@ -44,16 +45,10 @@ struct RateCase {
 class HeadlessRecorder : public ::testing::TestWithParam<RateCase> {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
         fs::create_directory(dir / "data");
     }
-    void TearDown() override {
-        std::error_code ec;
-        if (!HasFailure()) fs::remove_all(dir, ec);
-    }
-    fs::path dir;
+    testing::TestDirectory scratch{"zuva-e2e"};
+    const fs::path dir = scratch.path();
 };
 
 TEST_P(HeadlessRecorder, RecordsEverySecondUntilSigtermAndShutsDownCleanly) {
@@ -164,9 +159,8 @@ INSTANTIATE_TEST_SUITE_P(Rates, HeadlessRecorder, ::testing::Values(RateCase{6, 
 // waiting, and once the directory is back the file is created again with its header
 // and every waiting second; the two files hold every second, byte for byte.
 TEST(HeadlessRecorderOutage, DirectoryGoneAndBackLosesNoSecond) {
-    std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
+    const testing::TestDirectory scratch("zuva-e2e");
+    const fs::path dir = scratch.path();
     const fs::path data = dir / "data";
     const fs::path away = dir / "away";
     fs::create_directory(data);
@@ -243,8 +237,6 @@ TEST(HeadlessRecorderOutage, DirectoryGoneAndBackLosesNoSecond) {
     EXPECT_EQ(std::count_if(log.begin(), log.end(),
                             [](const std::string& m) { return m.rfind("Data file written again: ", 0) == 0; }),
               1);
-    std::error_code ec;
-    if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }
 
 // zuva-logger without a port, interrupted by `signal` once start-up has logged
@@ -278,9 +270,8 @@ const std::vector<std::string> kLogWithoutPort{"Program is starting up.", "Error
                                                "Error:  Comport!", "Exit program"};
 
 TEST(HeadlessRecorderArguments, SigintWithoutPortWritesTheSixKeysAndEndsTheLog) {
-    std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
+    const testing::TestDirectory scratch("zuva-e2e");
+    const fs::path dir = scratch.path();
     fs::create_directory(dir / "settings");
     const fs::path ini = dir / "settings" / "zuva.ini";
     const Interrupted run = interruptWithoutPort(dir, {"--headless"}, {}, SIGINT, ini);
@@ -299,8 +290,6 @@ TEST(HeadlessRecorderArguments, SigintWithoutPortWritesTheSixKeysAndEndsTheLog) 
     EXPECT_EQ(run.settings, "[Config]\nsensitivity=2.393E-5\nSamplingRate=6\nOutputDirectory=" + dir.string() +
                                 "\nComPort=COM99\nGain=0\nStart=Not\n");
     EXPECT_EQ(readFile(dir / "logger.out"), "");
-    std::error_code ec;
-    if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }
 
 TEST(HeadlessRecorderArguments, WithoutHeadlessOrDisplayTheProgramSaysSoAndFails) {
@@ -319,9 +308,8 @@ TEST(HeadlessRecorderArguments, WithoutHeadlessOrDisplayTheProgramSaysSoAndFails
 // port, start-up stops at the "Error: ComPort not available!" box: the signal must
 // close it and then the window.
 TEST(WindowProgram, SigtermClosesTheWindowThroughTheShutDown) {
-    std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
+    const testing::TestDirectory scratch("zuva-e2e");
+    const fs::path dir = scratch.path();
     // A screen large enough for the designed 843 x 722 window, which is otherwise made to fit.
     std::ofstream(dir / "screen.json")
         << R"({"screens": [{"name": "big", "x": 0, "y": 0, "width": 1600, "height": 1000, "dpr": 1}]})";
@@ -333,16 +321,13 @@ TEST(WindowProgram, SigtermClosesTheWindowThroughTheShutDown) {
         << run.settings;
     EXPECT_NE(run.settings.find("\n\n[TForm1]\nLeft="), std::string::npos) << run.settings;
     EXPECT_NE(run.settings.find("\nWidth=843\nHeight=722\nMaximized=0\n"), std::string::npos) << run.settings;
-    std::error_code ec;
-    if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }
 
 // SIGTERM during a recording ends the window program at once: the question a hand
 // close asks ("Keep recording") never holds it up.
 TEST(WindowProgram, SigtermDuringARecordingShutsDownWithoutAsking) {
-    std::string pattern = (fs::temp_directory_path() / "zuva-e2e-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
+    const testing::TestDirectory scratch("zuva-e2e");
+    const fs::path dir = scratch.path();
     const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + dir.string(), "LC_ALL=C"};
     testing::ChildProcess sim(ZUVA_BIN_DIR "/zuva-sim", {"--name", "term"}, dir.string(), env,
                               (dir / "sim.out").string(), (dir / "sim.err").string());
@@ -370,8 +355,6 @@ TEST(WindowProgram, SigtermDuringARecordingShutsDownWithoutAsking) {
     EXPECT_EQ(messageOf(lines.back()), "Exit program");
     sim.signal(SIGTERM);
     EXPECT_EQ(sim.wait(5s), 0) << readFile(dir / "sim.err");
-    std::error_code ec;
-    if (!::testing::Test::HasFailure()) fs::remove_all(dir, ec);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "../service/NotifySocket.h"
 #include "ChildProcess.h"
+#include "TestDirectory.h"
 #include "SimJournal.h"
 #include "recording/SecondRecordEncoder.h"
 
@@ -69,15 +70,8 @@ std::string journalLine(const std::string& m) {
 class HeadlessStation : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zuva-station-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
         env = {"XDG_RUNTIME_DIR=" + dir.string()};
         port = (dir / "zuva-ports" / "late").string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        if (!HasFailure()) fs::remove_all(dir, ec);
     }
     void writeIni(const std::string& comPort, const fs::path& output, const char* start = "Yes") {
         std::ofstream(dir / "zuva.ini") << "[Config]\nComPort=" << comPort
@@ -99,7 +93,8 @@ protected:
     }
     bool recordedSeconds(std::size_t n) { return readLines(dir / "logger.out").size() >= n; }
 
-    fs::path dir;
+    testing::TestDirectory scratch{"zuva-station"};
+    const fs::path dir = scratch.path();
     std::vector<std::string> env;
     std::string port;
 };

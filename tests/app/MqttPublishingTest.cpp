@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "TestDirectory.h"
 #include "SimJournal.h"
 #include "network/Collector.h"
 #include "network/MosquittoBroker.h"
@@ -36,15 +37,8 @@ using testing::readFile;
 class MqttPublishing : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zuva-mqtt-e2e-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
         fs::create_directory(dir / "data");
         fs::create_directory(dir / "archive");
-    }
-    void TearDown() override {
-        std::error_code ec;
-        if (!HasFailure()) fs::remove_all(dir, ec);
     }
 
     // The settings of a station ABC recording at 1 Hz, publishing to the broker.
@@ -107,7 +101,8 @@ protected:
         return n;
     }
 
-    fs::path dir;
+    testing::TestDirectory scratch{"zuva-mqtt-e2e"};
+    const fs::path dir = scratch.path();
 };
 
 TEST_F(MqttPublishing, BrokerOutageAndKilledLoggerLoseNoSecondInTheArchive) {

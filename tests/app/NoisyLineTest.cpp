@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "TestDirectory.h"
 #include "SimJournal.h"
 #include "recording/SecondRecordEncoder.h"
 
@@ -44,16 +45,10 @@ struct NoisyCase {
 class NoisyLine : public ::testing::TestWithParam<NoisyCase> {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zuva-noisy-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
         fs::create_directory(dir / "data");
     }
-    void TearDown() override {
-        std::error_code ec;
-        if (!HasFailure()) fs::remove_all(dir, ec);
-    }
-    fs::path dir;
+    testing::TestDirectory scratch{"zuva-noisy"};
+    const fs::path dir = scratch.path();
 };
 
 int countOf(const std::string& summary) {
