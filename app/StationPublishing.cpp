@@ -43,7 +43,7 @@ StationPublishing::StationPublishing(const Services& services, network::StationP
     : services_(services), publisher_(std::make_unique<network::StationPublisher>(std::move(config))) {
     services_.values.addListener(*publisher_, "MQTT publisher");
     services_.seconds.add(*this, "MQTT status");
-    services_.log.addLineObserver([this](const std::string& line) {
+    logObserver_ = services_.log.addLineObserver([this](const std::string& line) {
         publisher_->logLine(line, static_cast<std::int64_t>(std::time(nullptr)));
     });
     tick();
@@ -59,6 +59,8 @@ StationPublishing::~StationPublishing() {
     publisher_->stop();
     // What the publisher had to say while stopping still goes into the event log.
     publisher_->drainLog([this](const std::string& line) { services_.log.addlogfile(line); });
+    // Lines logged later (the data file's last words at exit) no longer come here.
+    services_.log.removeLineObserver(logObserver_);
 }
 
 void StationPublishing::tick() {

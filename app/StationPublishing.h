@@ -54,6 +54,7 @@ private:
     std::unique_ptr<network::StationPublisher> publisher_;
     std::function<void(network::StationStatus&)> extras_;
     std::optional<std::int64_t> lastSecond_;
+    int logObserver_ = 0;
     bool writing_ = false;  // the publisher's own lines are being logged
 };
 

@@ -102,13 +102,23 @@ void EventLog::mirror(const std::string& message, const std::string& line, Deliv
     }
 }
 
+int EventLog::addLineObserver(LineObserver observer) {
+    const int id = nextObserverId_++;
+    lineObservers_.emplace_back(id, std::move(observer));
+    return id;
+}
+
+void EventLog::removeLineObserver(int id) {
+    std::erase_if(lineObservers_, [id](const auto& entry) { return entry.first == id; });
+}
+
 void EventLog::show(const std::string& line) {
     if (lines_.size() >= kLinesShown) lines_.pop_front();
     editText_ = line;
     lines_.push_back(line);
-    for (const auto& observer : lineObservers_) {
+    for (const auto& entry : lineObservers_) {
         try {
-            observer(line);
+            entry.second(line);
         } catch (...) {
             // An observer that fails must not stop the one who logs.
         }

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "recording/Clock.h"
@@ -43,10 +44,12 @@ public:
 
     // Called after every change of the list.
     void setOnChanged(std::function<void()> onChanged) { onChanged_ = std::move(onChanged); }
-    // Called with every line as it enters the list (the publisher sends them on).
-    void addLineObserver(std::function<void(const std::string&)> observer) {
-        lineObservers_.push_back(std::move(observer));
-    }
+    // Called with every line as it enters the list (the publisher sends them on). The
+    // number returned ends the calls through removeLineObserver, which an observer
+    // that goes before the log must call.
+    using LineObserver = std::function<void(const std::string&)>;
+    int addLineObserver(LineObserver observer);
+    void removeLineObserver(int id);
 
     // How a line reached the file, for a second copy of the log (the journal).
     enum class Delivery {
@@ -71,7 +74,8 @@ private:
     bool failing_ = false;
     std::function<void()> onChanged_;
     Mirror mirror_;
-    std::vector<std::function<void(const std::string&)>> lineObservers_;
+    std::vector<std::pair<int, LineObserver>> lineObservers_;
+    int nextObserverId_ = 1;
 };
 
 }  // namespace zuva::recording

@@ -83,6 +83,22 @@ TEST_F(EventLogTest, LaterRunsAppendToTheSameFile) {
               "19.08.2009 13:45:01: Exit program\r\n19.08.2009 13:45:01: Program is starting up.\r\n");
 }
 
+// Observers see every line as it enters the list, in the order they came; one that
+// was removed (it is about to go) is never called again, the others go on.
+TEST_F(EventLogTest, LineObserversCanBeRemoved) {
+    EventLog log(clock, dayMonthYear);
+    std::vector<std::string> first, second;
+    const int a = log.addLineObserver([&first](const std::string& line) { first.push_back(line); });
+    const int b = log.addLineObserver([&second](const std::string& line) { second.push_back(line); });
+    EXPECT_NE(a, b);
+    log.addlogfile("one");
+    log.removeLineObserver(a);
+    log.addlogfile("two");
+    log.removeLineObserver(a);  // twice: nothing more happens
+    EXPECT_EQ(first, (std::vector<std::string>{"19.08.2009 13:45:01: one"}));
+    EXPECT_EQ(second, (std::vector<std::string>{"19.08.2009 13:45:01: one", "19.08.2009 13:45:01: two"}));
+}
+
 TEST_F(EventLogTest, ListKeepsTheTenNewestLinesNewestLast) {
     EventLog log(clock, dayMonthYear);
     int changes = 0;
