@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -32,6 +33,8 @@
 #include "recording/PosixFile.h"
 #include "recording/SecondRecordEncoder.h"
 
+#include "GeneratedDataFile.h"
+
 namespace {
 
 using namespace zuva::recording;
@@ -41,60 +44,36 @@ public:
     void addlogfile(const std::string&) override {}
 };
 
+// The input day: noise around a constant field, the status byte's low bits changing
+// every hour.
 struct DayFile {
-    std::string dir;
-    std::string name;
-    std::uint64_t samples = 0;
-    std::uint64_t bytes = 0;
+    zuva::bench::GeneratedDataFile data;
+    std::string name = data.name;
+    std::uint64_t samples = data.samples;
+    std::uint64_t bytes = data.size;
 
-    DayFile() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zuva-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        dir = pattern;
-        name = dir + "/20090819000000.zuv";
-        int seconds = 86400;
-        if (const char* s = std::getenv("ZUVA_BENCH_SECONDS")) seconds = std::max(1, std::atoi(s));
-
+    DayFile()
+        : data(std::filesystem::temp_directory_path(), "zuva-bench", "20090819000000.zuv", headerInfo(), "benchmark",
+               zuva::bench::GeneratedDataFile::secondsFromEnvironment(), field()) {}
+    static DataFileHeaderInfo headerInfo() {
         DataFileHeaderInfo info;
         info.dateText = "2009 08 19";
         info.averaging = 1;
         info.samplingRateText = "256";
         info.sensitivity = 0.01;
         info.gainText = "1";
-        const std::string header = DataFileHeaderComposer::compose(info, "benchmark").text;
-        PosixFile file = PosixFile::open(name, O_WRONLY | O_CREAT | O_TRUNC);
-        file.writeAll(header.data(), header.size());
-        std::mt19937 rng(7);
-        std::normal_distribution<double> noise(0.0, 400000.0);
-        std::vector<std::uint8_t> chunk;
-        std::uint8_t record[kMaxRecordSize];
-        for (int s = 0; s < seconds; ++s) {
-            SecondRecord r;
+        return info;
+    }
+    static std::function<void(int, SecondRecord&)> field() {
+        return [rng = std::mt19937(7), noise = std::normal_distribution<double>(0.0, 400000.0)](
+                   int s, SecondRecord& r) mutable {
             r.statusByte = static_cast<std::uint8_t>(0x08 | (s / 3600) % 4);
-            r.hour = static_cast<std::uint8_t>(s / 3600);
-            r.minute = static_cast<std::uint8_t>(s / 60 % 60);
-            r.second = static_cast<std::uint8_t>(s % 60);
-            r.tripleCount = 256;
-            for (int j = 0; j < 256; ++j) {
+            for (std::size_t j = 0; j < 256; ++j) {
                 r.bx[j] = static_cast<std::int32_t>(2000000 + noise(rng));
                 r.by[j] = static_cast<std::int32_t>(-300000 + noise(rng));
                 r.bz[j] = static_cast<std::int32_t>(noise(rng));
             }
-            const std::size_t n = SecondRecordEncoder::encode(r, record);
-            chunk.insert(chunk.end(), record, record + n);
-            if (chunk.size() > (8u << 20)) {
-                file.writeAll(chunk);
-                chunk.clear();
-            }
-        }
-        file.writeAll(chunk);
-        file.close();
-        samples = static_cast<std::uint64_t>(seconds) * 256;
-        bytes = std::filesystem::file_size(name);
-    }
-    ~DayFile() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
+        };
     }
 };
 

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@
 #include "recording/PosixFile.h"
 #include "recording/SecondRecordEncoder.h"
 
+#include "GeneratedDataFile.h"
+
 namespace {
 
 using namespace zuva;
@@ -38,59 +41,37 @@ public:
     void addlogfile(const std::string&) override {}
 };
 
+// The input day: a slow field with noise; the conversions write into `out` beside it.
 struct DayFile {
-    std::string dir;
-    std::string name;
-    std::string out;
+    bench::GeneratedDataFile data;
+    std::string name = data.name;
+    std::string out = (data.dir / "out").string();
 
-    DayFile() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zuva-bench-iaga-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        dir = pattern;
-        name = dir + "/20260314000000.zuv";
-        out = dir + "/out";
+    DayFile()
+        : data(std::filesystem::temp_directory_path(), "zuva-bench-iaga", "20260314000000.zuv", headerInfo(), "",
+               bench::GeneratedDataFile::secondsFromEnvironment(), field()) {
         std::filesystem::create_directory(out);
-        int seconds = 86400;
-        if (const char* s = std::getenv("ZUVA_BENCH_SECONDS")) seconds = std::max(1, std::atoi(s));
+    }
+    static recording::DataFileHeaderInfo headerInfo() {
         recording::DataFileHeaderInfo info;
         info.dateText = "2026 03 14";
         info.averaging = 1;
         info.samplingRateText = "256";
         info.sensitivity = 0.001;
         info.gainText = "1";
-        const std::string header = recording::DataFileHeaderComposer::compose(info, "").text;
-        recording::PosixFile file = recording::PosixFile::open(name, O_WRONLY | O_CREAT | O_TRUNC);
-        file.writeAll(header.data(), header.size());
-        std::mt19937 rng(13);
-        std::normal_distribution<double> noise(0.0, 300.0);
-        std::vector<std::uint8_t> chunk;
-        std::uint8_t record[recording::kMaxRecordSize];
-        for (int s = 0; s < seconds; ++s) {
-            recording::SecondRecord r;
+        return info;
+    }
+    static std::function<void(int, recording::SecondRecord&)> field() {
+        return [rng = std::mt19937(13), noise = std::normal_distribution<double>(0.0, 300.0)](
+                   int s, recording::SecondRecord& r) mutable {
             r.statusByte = 0x08;
-            r.hour = static_cast<std::uint8_t>(s / 3600);
-            r.minute = static_cast<std::uint8_t>(s / 60 % 60);
-            r.second = static_cast<std::uint8_t>(s % 60);
-            r.tripleCount = 256;
             const double slow = 50000.0 * std::sin(s / 3000.0);
             for (std::size_t j = 0; j < 256; ++j) {
                 r.bx[j] = static_cast<std::int32_t>(20000000 + slow + noise(rng));
                 r.by[j] = static_cast<std::int32_t>(-3000000 - slow + noise(rng));
                 r.bz[j] = static_cast<std::int32_t>(40000000 + noise(rng));
             }
-            const std::size_t n = recording::SecondRecordEncoder::encode(r, record);
-            chunk.insert(chunk.end(), record, record + n);
-            if (chunk.size() > (8u << 20)) {
-                file.writeAll(chunk);
-                chunk.clear();
-            }
-        }
-        file.writeAll(chunk);
-        file.close();
-    }
-    ~DayFile() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
+        };
     }
 };
 

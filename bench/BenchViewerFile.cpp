@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "app/TForm1.h"
 #include "display/FileViewerData.h"
 #include "display/FileViewerPlot.h"
+#include "GeneratedDataFile.h"
 #include "ViewerBenchSupport.h"
 #include "recording/DataFileHeaderComposer.h"
 #include "recording/DataFileHeaderReader.h"
@@ -46,17 +48,17 @@ using zuva::bench::kSecondsPerDay;
 // Resets the peak resident size to the current one (Linux: clear_refs, value 5).
 void resetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
+// The day: a random walk of the three components, on the disk of ZUVA_BENCH_DIR.
 struct DayFile {
-    fs::path dir;
-    std::string name;
-    std::uintmax_t size = 0;
+    zuva::bench::GeneratedDataFile data;
+    fs::path dir = data.dir;
+    std::string name = data.name;
+    std::uintmax_t size = data.size;
 
-    DayFile() {
-        const char* base = std::getenv("ZUVA_BENCH_DIR");
-        std::string pattern = ((base && *base) ? fs::path(base) : fs::temp_directory_path()) / "zuva-bench-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        dir = pattern;
-        name = (dir / "20090819000000.zuv").string();
+    DayFile()
+        : data(zuva::bench::GeneratedDataFile::benchDirectory(), "zuva-bench", "20090819000000.zuv", headerInfo(),
+               "benchmark day", kSecondsPerDay, field()) {}
+    static zuva::recording::DataFileHeaderInfo headerInfo() {
         zuva::recording::DataFileHeaderInfo info;
         info.fileDate = "20090819";
         info.fileTime = "000000";
@@ -65,38 +67,23 @@ struct DayFile {
         info.samplingRateText = "256";
         info.sensitivity = 0.01;
         info.gainText = "1";
-        std::ofstream out(name, std::ios::binary);
-        const auto header = zuva::recording::DataFileHeaderComposer::compose(info, "benchmark day");
-        out << header.text;
-        zuva::recording::SecondRecord record;
-        record.statusByte = 0x08;
-        record.tripleCount = kRate;
-        std::vector<std::uint8_t> bytes(zuva::recording::SecondRecordEncoder::recordSize(kRate));
-        std::uint32_t state = 12345;
-        std::int32_t bx = 2000000, by = -300000, bz = 4500000;
-        for (int s = 0; s < kSecondsPerDay; ++s) {
-            record.hour = static_cast<std::uint8_t>(s / 3600);
-            record.minute = static_cast<std::uint8_t>(s / 60 % 60);
-            record.second = static_cast<std::uint8_t>(s % 60);
-            for (int i = 0; i < kRate; ++i) {
+        return info;
+    }
+    static std::function<void(int, zuva::recording::SecondRecord&)> field() {
+        return [state = std::uint32_t{12345}, bx = std::int32_t{2000000}, by = std::int32_t{-300000},
+                bz = std::int32_t{4500000}](int, zuva::recording::SecondRecord& record) mutable {
+            record.statusByte = 0x08;
+            for (std::size_t i = 0; i < kRate; ++i) {
                 state = state * 1664525u + 1013904223u;
                 const int step = static_cast<int>(state >> 28) - 8;
                 bx += step;
                 by -= step / 2;
                 bz += step * 3;
-                record.bx[static_cast<std::size_t>(i)] = bx;
-                record.by[static_cast<std::size_t>(i)] = by;
-                record.bz[static_cast<std::size_t>(i)] = bz;
+                record.bx[i] = bx;
+                record.by[i] = by;
+                record.bz[i] = bz;
             }
-            const std::size_t n = zuva::recording::SecondRecordEncoder::encode(record, bytes);
-            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(n));
-        }
-        out.close();
-        size = fs::file_size(name);
-    }
-    ~DayFile() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
+        };
     }
 };
 
