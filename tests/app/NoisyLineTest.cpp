@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "HeadlessRun.h"
 #include "TestDirectory.h"
 #include "SimJournal.h"
 #include "recording/SecondRecordEncoder.h"
@@ -72,15 +73,9 @@ TEST_P(NoisyLine, EveryGoodFrameIsRecordedAndEveryGapFilledFromItsOwnSecond) {
     const std::string port = testing::registeredPortOfSim(dir / "sim.out");
     ASSERT_FALSE(port.empty()) << readFile(dir / "sim.err");
 
-    const fs::path ini = dir / "zuva.ini";
-    std::ofstream(ini) << "[Config]\nComPort=" << port << "\nGain=0\nsensitivity=2,393E-5\nSamplingRate="
-                       << c.rateIndex << "\nStart=Yes\nOutputDirectory=" << (dir / "data").string() << "\n";
-    testing::ChildProcess logger(ZUVA_BIN_DIR "/zuva-logger", {"--headless", "--config", ini.string()},
-                                 dir.string(), env, (dir / "logger.out").string(), (dir / "logger.err").string());
-    std::this_thread::sleep_for(12s);
-    ASSERT_TRUE(logger.running()) << readFile(dir / "logger.err");
-    logger.signal(SIGTERM);
-    ASSERT_EQ(logger.wait(10s), 0) << readFile(dir / "logger.err");
+    const testing::HeadlessRun run = testing::recordHeadlessFor(dir, env, port, c.rateIndex, 12s);
+    ASSERT_TRUE(run.ranToTheEnd) << readFile(dir / "logger.err");
+    ASSERT_EQ(run.exitCode, 0) << readFile(dir / "logger.err");
     sim.signal(SIGTERM);
     EXPECT_EQ(sim.wait(5s), 0);
 
