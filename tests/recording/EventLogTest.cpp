@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "fakes/FakeClock.h"
 
 namespace zuva::recording {
@@ -20,12 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::readFile;
 
 // Runs each test in a fresh directory of its own, as the log follows the current directory.
 class EventLogTest : public ::testing::Test {

@@ -7,10 +7,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "TestFiles.h"
 #include "fakes/FakeClock.h"
 #include "recording/EventLog.h"
 
@@ -19,12 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::readFile;
 
 TEST(JournalMirror, SeverityFollowsTheMessagePrefix) {
     EXPECT_EQ(JournalMirror::severity("Error: ComPort not available!"), 3);
