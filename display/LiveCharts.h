@@ -10,6 +10,7 @@
 
 #include "acquisition/ChartFeed.h"
 #include "display/ChartWindowRule.h"
+#include "display/EnvelopeSampler.h"
 #include "display/LiveChart.h"
 
 namespace zuva::display {
@@ -40,9 +41,9 @@ public:
     LiveChart* chart(int index) const { return charts_.at(static_cast<std::size_t>(index)); }
     int pointCount(int index) const { return chart(index)->pointCount(); }
 
-    // A jump of the time of more than this (1 s and 1 ms, in days) between two points
-    // is a gap: an empty point between them breaks the line.
-    static constexpr double kGapDays = 1.001 / 86400.0;
+    // A jump of the time of more than this (the viewer's gap, 1 s and 1 ms, in days)
+    // between two points is a gap: an empty point between them breaks the line.
+    static constexpr double kGapDays = EnvelopeSampler::kGapSeconds / 86400.0;
     // Gaps broken since the start.
     int gapsBroken() const { return gaps_; }
 
