@@ -4,43 +4,19 @@
 #include <chrono>
 #include <cstdio>
 
-#include "recording/SecondRecordEncoder.h"
-
 namespace zuva::app {
-
-namespace {
-
-double utcNowSeconds() {
-    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
-}  // namespace
 
 HeadlessStation::HeadlessStation(ProgramCore& core, HeadlessPanels& panels)
     : core_(core),
       panels_(panels),
       journal_(stderr),
-      disk_(core.eventLog(), service::DiskSpaceWatch::statvfsFreeBytes,
-            [&core] { return core.dataFile().outputDirectory(); }, recording::SecondRecordEncoder::recordSize(64)),
-      clockOffset_(core.eventLog(), utcNowSeconds),
-      report_(core.eventLog(), {[&core] { return core.acquisition().counters(); }, [this] { return disk_.daysLeft(); },
-                                [&core] { return core.dataFile().outputDirectory(); }}),
+      health_(core),
       lastSecond_(gate_),
       heartbeat_(notifier_, gate_) {
     core_.eventLog().setMirror(
         [this](const std::string& message, const std::string& line, recording::EventLog::Delivery delivery) {
             journal_.write(message, line, delivery);
         });
-    clockOffset_.setOnMeasured([this](double offset) { report_.clockOffset(offset); });
-    panels_.setOnBacklogStarted([this] { report_.backlogStarted(); });
-    portLost_ = core_.port().port().OnDeviceLost;
-    core_.port().port().OnDeviceLost = [this](serial::TComPort& port, int code) {
-        report_.portLost();
-        if (portLost_) portLost_(port, code);
-    };
-    core_.seconds().add(report_, "daily report");
-    core_.seconds().add(clockOffset_, "clock offset watch");
-    core_.seconds().add(disk_, "disk space watch");
     core_.seconds().add(lastSecond_, "service status");
 
     // About once a second, faster when the manager's watchdog asks for it: the
@@ -55,32 +31,18 @@ HeadlessStation::HeadlessStation(ProgramCore& core, HeadlessPanels& panels)
     QObject::connect(&stationTimer_, &QTimer::timeout, [this] { tick(); });
 
     if (StationPublishing* publishing = core_.publishing()) {
-        publishing->setStatusExtras([this](network::StationStatus& health) {
-            health.diskDaysLeft = disk_.daysLeft();
-            health.clockOffsetSeconds = clockOffset_.offset();
-        });
         // The MQTT status also while no seconds come, and the publisher's lines into the log.
         QObject::connect(&publishingTimer_, &QTimer::timeout, [publishing] { publishing->tick(); });
     }
 }
 
 HeadlessStation::~HeadlessStation() {
-    if (StationPublishing* publishing = core_.publishing()) publishing->setStatusExtras({});
     core_.seconds().remove(lastSecond_);
-    core_.seconds().remove(disk_);
-    core_.seconds().remove(clockOffset_);
-    core_.seconds().remove(report_);
-    core_.port().port().OnDeviceLost = portLost_;
-    panels_.setOnBacklogStarted({});
     core_.eventLog().setMirror({});
 }
 
 void HeadlessStation::started() {
-    // At the rate the settings chose; a missing output directory is checked once it
-    // is there (with the first second).
-    disk_.setRecordBytes(recording::SecondRecordEncoder::recordSize(
-        std::size_t{1} << std::clamp(core_.options().samplingRateIndex(), 0, 8)));
-    if (!core_.lifecycle().waitingForDirectory()) disk_.check();
+    health_.started();
     notifier_.ready();
     heartbeat_.tick(stationState(), service::WatchdogGate::Clock::now());
     stationTimer_.start();

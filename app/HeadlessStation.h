@@ -5,10 +5,8 @@
 #include "app/HeadlessPanels.h"
 #include "app/LastSecond.h"
 #include "app/ProgramCore.h"
-#include "products/DailyReportBuilder.h"
+#include "app/StationHealth.h"
 #include "recording/JournalMirror.h"
-#include "service/ClockOffsetWatch.h"
-#include "service/DiskSpaceWatch.h"
 #include "service/ServiceHeartbeat.h"
 #include "service/ServiceNotifier.h"
 #include "service/WatchdogGate.h"
@@ -16,10 +14,10 @@
 namespace zuva::app {
 
 // What makes the headless recorder an unattended station, bound around its program
-// core: every event-log line copied to standard error (the journal), the disk-space
-// and clock-offset watches, the daily report, the service manager's READY, STATUS
-// and watchdog, the retries of a port or directory awaited at start-up, and the MQTT
-// status while no seconds come.
+// core: every event-log line copied to standard error (the journal), the health
+// watches (disk space, clock offset, daily report), the service manager's READY,
+// STATUS and watchdog, the retries of a port or directory awaited at start-up, and
+// the MQTT status while no seconds come.
 class HeadlessStation {
 public:
     HeadlessStation(ProgramCore& core, HeadlessPanels& panels);
@@ -39,14 +37,11 @@ private:
     ProgramCore& core_;
     HeadlessPanels& panels_;
     recording::JournalMirror journal_;
-    service::DiskSpaceWatch disk_;
-    service::ClockOffsetWatch clockOffset_;
-    products::DailyReportBuilder report_;
+    StationHealth health_;
     service::WatchdogGate gate_;
     LastSecond lastSecond_;
     service::ServiceNotifier notifier_;
     service::ServiceHeartbeat heartbeat_;
-    std::function<void(serial::TComPort&, int)> portLost_;
     QTimer stationTimer_;
     QTimer publishingTimer_;
     int ticksPerRetry_ = 1;

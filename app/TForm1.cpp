@@ -141,6 +141,7 @@ TForm1::TForm1(const std::string& settingsPath, QWidget* parent) : QMainWindow(p
     frontend.portChooser = portDialog_;
     frontend.retryTimer = &retryTimer_;
     core_ = std::make_unique<ProgramCore>(frontend, settingsPath);
+    health_ = std::make_unique<StationHealth>(*core_);
     timer_.setOnTimeout([this] { guarded([this] { core_->Timer5Timer(); }); });
     retryTimer_.setOnTimeout([this] { guarded([this] { core_->RetryTimerTimer(); }); });
     charts_->setLog([this](const std::string& line) { core_->eventLog().addlogfile(line); });
@@ -290,7 +291,10 @@ void TForm1::applyControlState(acquisition::Control control, bool enabled) {
 }
 
 void TForm1::FormCreate() {
-    guarded([this] { core_->startUp(); });
+    guarded([this] {
+        core_->startUp();
+        health_->started();
+    });
     // The MQTT status also while no seconds come, and the publisher's lines into the log.
     if (StationPublishing* publishing = core_->publishing()) {
         auto* timer = new QTimer(this);

@@ -21,6 +21,7 @@
 #include "app/QtDispatcher.h"
 #include "app/QtNoResponseTimer.h"
 #include "app/QtRetryTimer.h"
+#include "app/StationHealth.h"
 
 class QAction;
 class QComboBox;
@@ -140,6 +141,7 @@ public:
     static constexpr int kBlocksInFlight = 8;
 
     ProgramCore& core() { return *core_; }
+    const StationHealth& health() const { return *health_; }
     settings::TOptions& optionsDialog() { return *options_; }
     settings::TRemarks& remarksDialog() { return *remarks_; }
     settings::Tconfirm& confirmDialog() { return *confirm_; }
@@ -238,6 +240,7 @@ private:
     QtRetryTimer retryTimer_;
     serial::TComSetupFrm* portDialog_ = nullptr;
     std::unique_ptr<ProgramCore> core_;
+    std::unique_ptr<StationHealth> health_;
     std::unique_ptr<settings::RemarksModel> remarksModel_;
     std::unique_ptr<settings::ConfirmModel> confirmModel_;
     settings::TAboutBox* about_ = nullptr;

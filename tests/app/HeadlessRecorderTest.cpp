@@ -260,8 +260,19 @@ Interrupted interruptWithoutPort(const fs::path& dir, std::vector<std::string> a
     return result;
 }
 
-const std::vector<std::string> kLogWithoutPort{"Program is starting up.", "Error: ComPort not available!",
-                                               "Error:  Comport!", "Exit program"};
+// The log of a start without the port ended by a signal, in the window and headless
+// alike: the start-up's lines, the days of recording the disk holds (a number that
+// depends on the disk), the shut-down's lines.
+void expectLogWithoutPort(const std::vector<std::string>& log, const fs::path& dir) {
+    const std::vector<std::string> expected{"Program is starting up.", "Error: ComPort not available!",
+                                            "Error:  Comport!", "Exit program"};
+    ASSERT_EQ(log.size(), expected.size() + 1) << readFile(dir / "zuva.log");
+    EXPECT_TRUE(std::regex_match(log[2], std::regex("Disk space: \\d+\\.\\d days of recording left in " + dir.string())))
+        << log[2];
+    std::vector<std::string> withoutDisk = log;
+    withoutDisk.erase(withoutDisk.begin() + 2);
+    EXPECT_EQ(withoutDisk, expected);
+}
 
 TEST(HeadlessRecorderArguments, SigintWithoutPortWritesTheSixKeysAndEndsTheLog) {
     const testing::TestDirectory scratch("zuva-e2e");
@@ -270,14 +281,8 @@ TEST(HeadlessRecorderArguments, SigintWithoutPortWritesTheSixKeysAndEndsTheLog) 
     const fs::path ini = dir / "settings" / "zuva.ini";
     const Interrupted run = interruptWithoutPort(dir, {"--headless"}, {}, SIGINT, ini);
     ASSERT_EQ(run.exitCode, 0) << run.errors;
-    // Headless, the start also says how many days of recording the disk holds.
-    ASSERT_EQ(run.log.size(), kLogWithoutPort.size() + 1) << readFile(dir / "zuva.log");
-    EXPECT_TRUE(std::regex_match(run.log[2], std::regex("Disk space: \\d+\\.\\d days of recording left in " +
-                                                         dir.string())))
-        << run.log[2];
-    std::vector<std::string> withoutDisk = run.log;
-    withoutDisk.erase(withoutDisk.begin() + 2);
-    EXPECT_EQ(withoutDisk, kLogWithoutPort);
+    expectLogWithoutPort(run.log, dir);
+    ASSERT_EQ(run.log.size(), 5u);
     // Every line also went to standard error, with its severity, for the journal.
     EXPECT_EQ(run.errors, "<6>Program is starting up.\n<3>Error: ComPort not available!\n<6>" + run.log[2] +
                               "\n<3>Error:  Comport!\n<6>Exit program\n");
@@ -310,7 +315,7 @@ TEST(WindowProgram, SigtermClosesTheWindowThroughTheShutDown) {
     const Interrupted run = interruptWithoutPort(
         dir, {}, {"QT_QPA_PLATFORM=offscreen:configfile=" + (dir / "screen.json").string()}, SIGTERM, dir / "zuva.ini");
     ASSERT_EQ(run.exitCode, 0) << run.errors;
-    EXPECT_EQ(run.log, kLogWithoutPort);
+    expectLogWithoutPort(run.log, dir);
     EXPECT_EQ(run.settings.rfind("[Config]\nsensitivity=2.393E-5\nSamplingRate=6\nOutputDirectory=", 0), 0u)
         << run.settings;
     EXPECT_NE(run.settings.find("\n\n[TForm1]\nLeft="), std::string::npos) << run.settings;

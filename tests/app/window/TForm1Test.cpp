@@ -55,6 +55,7 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include "app/window/WindowScreen.h"
@@ -205,6 +206,27 @@ private slots:
         QVERIFY(fs::exists(file));
     }
 
+    // The window watches its station as the headless recorder does: the days of
+    // disk left at start-up, the PC clock against the instrument's with each second.
+    void theWindowWatchesDiskSpaceAndTheClock() {
+        const QRegularExpression disk("^Disk space: \\d+\\.\\d days of recording left in " +
+                                      QRegularExpression::escape(QString::fromStdString(dir.string())) + "$");
+        QVERIFY(std::any_of(form->core().eventLog().lines().begin(), form->core().eventLog().lines().end(),
+                            [&](const std::string& line) { return disk.match(QString::fromStdString(line).section(": ", 1, -1)).hasMatch(); }));
+        QVERIFY(form->health().disk().daysLeft().has_value());
+        answerTheStartUpGpsRequest();
+        QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        sendSecondsAtLinePace(3);
+        waitForChartPoints(64);
+        // 2009-08-19 12:00:03 ended more than 17 years before this test ran.
+        const auto offset = form->health().clockOffset().offset();
+        QVERIFY(offset.has_value());
+        QVERIFY2(*offset > 17 * 365.0 * 86400.0, qPrintable(QString::number(*offset)));
+        QVERIFY(lastLogLinesContain("Clock offset: PC minus instrument " +
+                                    zuva::service::ClockOffsetWatch::offsetText(*offset)));
+        QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
+    }
+
     void aVanishedPortIsReopenedWhileTheWindowRecords() {
         answerTheStartUpGpsRequest();
         QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
@@ -298,6 +320,12 @@ private slots:
         QCOMPARE(std::count_if(drawn->constBegin(), drawn->constEnd(),
                                [](const QCPGraphData& p) { return std::isnan(p.value); }),
                  1);
+        // The day's report so far: the loss counted, the missing seconds one gap.
+        const auto report = form->health().report().current(12 * 3600 + 13);
+        QVERIFY(report.has_value());
+        QCOMPARE(report->portLosses, std::optional<std::uint64_t>(1));
+        QCOMPARE(report->recordedSeconds, std::uint64_t(6));
+        QCOMPARE(report->gaps, (std::vector<zuva::products::ReportGap>{{12 * 3600 + 4, 6}}));
         QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
         // Outside a run there is nothing to warn about.
         now += std::chrono::seconds(10);
