@@ -70,6 +70,10 @@ TComPort::TComPort(Dispatcher& dispatcher, PortLister lister)
       buffer_(*this) {}
 
 TComPort::~TComPort() {
+    // The owner is being taken apart: a hand-off still waiting when the thread is
+    // stopped (bytes or a loss that came just before) must not call into it.
+    OnRxChar = nullptr;
+    OnDeviceLost = nullptr;
     try {
         std::exception_ptr ignored;
         close(ignored);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -165,6 +166,33 @@ TEST_F(ComPortStreamTest, ClosingWhileAHandOffIsPendingRunsItFirst) {
     port.ClosePort();
     EXPECT_FALSE(port.Connected());
     EXPECT_EQ(std::string(received.begin(), received.end()), "pending");
+}
+
+// A port destroyed with a hand-off waiting (bytes, or the loss of the device) calls
+// no handler: its owner, whose parts the handlers use, is being taken apart.
+TEST(ComPortDestruction, AWaitingHandOffCallsNoHandlerWhenThePortIsDestroyed) {
+    for (const bool deviceLost : {false, true}) {
+        SCOPED_TRACE(deviceLost ? "loss waiting" : "bytes waiting");
+        testing::PtyPair pty;
+        MainThreadQueue queue;
+        int calls = 0;
+        auto port = std::make_unique<TComPort>(queue);
+        port->SetPort(pty.path());
+        port->OnRxChar = [&calls](TComPort&, int) { ++calls; };
+        port->OnDeviceLost = [&calls](TComPort&, int) { ++calls; };
+        port->OpenPort();
+        if (deviceLost) {
+            pty.closeMaster();
+        } else {
+            pty.writeAll("pending");
+        }
+        // Do not serve: wait until the event thread sits in its hand-off.
+        const auto deadline = std::chrono::steady_clock::now() + 2s;
+        while (queue.waiting() == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        ASSERT_EQ(queue.waiting(), 1u);
+        port.reset();
+        EXPECT_EQ(calls, 0);
+    }
 }
 
 TEST_F(ComPortStreamTest, AHandlerMayCloseAndReopenThePort) {
