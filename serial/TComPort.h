@@ -121,6 +121,8 @@ public:
     // Bytes in the input queue (read ahead from the device by the event thread, at
     // most Buffer.InputSize). Raises 10.
     int WaitingCount() const;
+    // Bytes taken out of the input queue by ReadBytes since the port was made.
+    std::uint64_t BytesRead() const { return bytesRead_; }
 
     // Replaces names with the serial ports present, sorted. Raises 23.
     void ListPortNames(std::vector<std::string>& names) const;
