@@ -210,8 +210,10 @@ private slots:
     void theWindowWatchesDiskSpaceAndTheClock() {
         const QRegularExpression disk("^Disk space: \\d+\\.\\d days of recording left in " +
                                       QRegularExpression::escape(QString::fromStdString(dir.string())) + "$");
-        QVERIFY(std::any_of(form->core().eventLog().lines().begin(), form->core().eventLog().lines().end(),
-                            [&](const std::string& line) { return disk.match(QString::fromStdString(line).section(": ", 1, -1)).hasMatch(); }));
+        const auto& lines = form->core().eventLog().lines();
+        QVERIFY(std::any_of(lines.begin(), lines.end(), [&disk](const std::string& line) {
+            return disk.match(QString::fromStdString(line).section(": ", 1, -1)).hasMatch();
+        }));
         QVERIFY(form->health().disk().daysLeft().has_value());
         answerTheStartUpGpsRequest();
         QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
